@@ -1,0 +1,64 @@
+#pragma once
+// Low-level access to the one database connection: statements with bound values that
+// throw on engine errors, a transaction guard, and the few engine-specific constructs.
+
+#include <QList>
+#include <QPair>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QVariant>
+#include <stdexcept>
+
+// An engine error: the action that raised it ends and the application shows the
+// engine's message. An open Transaction is rolled back while the exception unwinds.
+class DbError : public std::runtime_error
+{
+public:
+    explicit DbError(const QString &message)
+        : std::runtime_error(message.toStdString()), m_message(message)
+    {
+    }
+    QString Message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+namespace Db {
+
+// Name of the program's connection in QSqlDatabase's registry.
+QString ConnectionName();
+QSqlDatabase Connection();
+
+// Prepares and executes `sql` with `params` bound in order; throws DbError on failure.
+QSqlQuery Run(const QString &sql, const QVariantList &params = {});
+// First column of the first row, or an invalid QVariant when there is no row.
+QVariant Scalar(const QString &sql, const QVariantList &params = {});
+
+// A column name as a standard quoted identifier: 2 -> "2", 商品编码 -> "商品编码".
+QString Quote(const QString &identifier);
+
+using Row = QList<QPair<QString, QVariant>>;
+// Inserts one row and returns its new row id.
+qint64 InsertRow(const QString &table, const Row &values);
+
+// The engine's own row identity, for the table that has no key column of its own.
+QString RowIdColumn();
+
+// All statements between construction and Commit() are stored together or not at all:
+// the destructor rolls back a transaction that was not committed.
+class Transaction
+{
+public:
+    Transaction();
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void Commit();
+
+private:
+    bool m_done = false;
+};
+
+} // namespace Db

@@ -1,0 +1,54 @@
+#pragma once
+// The data module: owns the one connection to data.db and the shared datasets every
+// window reads and writes through.
+
+#include <QObject>
+#include <QString>
+
+class Dataset;
+
+class Tdmfm : public QObject
+{
+    Q_OBJECT
+public:
+    // Opens (and, when missing, creates) the database file at `path`.
+    // Throws DbError when the file cannot be opened or brought up to date.
+    explicit Tdmfm(const QString &path = DefaultPath(), QObject *parent = nullptr);
+    ~Tdmfm() override;
+
+    static QString DefaultPath();     // data.db in the working directory
+    static QString AdminName();       // 超级管理员
+    static QString DefaultPassword(); // password of a new or reset operator
+    static int SchemaVersion();       // version this program writes
+
+    QString Path() const { return m_path; }
+    bool IsConnected() const;
+    // Closes and reopens the connection (backup and restore hold the file meanwhile).
+    void CloseConnection();
+    void OpenConnection();
+
+    // The shared datasets, named after their components.
+    Dataset *ADOQuery15; // the cart grid: select * from data
+    Dataset *ADOTable5;  // table data: appending cart lines
+    Dataset *ADOQuery6;  // product lookup by code
+    Dataset *ADOQuery7;  // is a code in the cart; deleting the cart
+    Dataset *ADOQuery2;  // cart merge statement
+    Dataset *ADOQuery8;  // archive statement
+    Dataset *ADOTable6;  // table data3: sale summaries
+    Dataset *ADOTable2;  // table data1
+    Dataset *ADOQuery13; // sales detail grid: select * from data1
+    Dataset *ADOQuery9;  // sale summary grid: select * from data3
+    Dataset *ADOQuery1;  // general statements and list fills
+    Dataset *ADOQuery5;  // product lookup dialog list
+    Dataset *ADOQuery12; // product window grid
+    Dataset *ADOQuery4;  // product-code existence test
+    Dataset *ADOTable4;  // table sp: appending products
+
+private:
+    void createSchema();
+    void upgradeSchema();
+
+    QString m_path;
+};
+
+extern Tdmfm *dmfm;

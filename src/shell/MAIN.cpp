@@ -1,0 +1,235 @@
+#include "shell/MAIN.h"
+#include "ui_LineEditor.h"
+#include "ui_MAIN.h"
+#include "ui_Settlement.h"
+
+#include "components/datagrid.h"
+#include "components/floatingpanel.h"
+#include "components/messages.h"
+#include "data/db.h"
+#include "data/dm.h"
+#include "data/mylib.h"
+#include "maintenance/About.h"
+#include "operators/login.h"
+#include "shell/maker.h"
+#include "shell/settings.h"
+
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
+
+TMainForm *MainForm = nullptr;
+
+namespace {
+
+QString readResource(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+}
+
+QFont pixelFont(const QString &family, int pixels, bool bold = false)
+{
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace
+
+TMainForm::TMainForm(QWidget *parent)
+    : QMainWindow(parent), m_ui(new Ui::TMainForm), m_lineEditorUi(new Ui::LineEditorForm),
+      m_settlementUi(new Ui::SettlementForm)
+{
+    // Nothing here may touch the database: the data module is created after this window.
+    m_ui->setupUi(this);
+    const QString song = QStringLiteral("宋体");
+    m_ui->bannerLabel->setFont(pixelFont(QStringLiteral("华文中宋"), 35, true));
+    for (QWidget *w : {static_cast<QWidget *>(m_ui->codeCaption),
+                       static_cast<QWidget *>(m_ui->saleNumberCaption),
+                       static_cast<QWidget *>(m_ui->saleNumberLabel),
+                       static_cast<QWidget *>(m_ui->lookupButton)})
+        w->setFont(pixelFont(song, 14));
+    m_ui->codeBox->setFont(pixelFont(song, 16));
+    m_ui->saleNumberLabel->setFont(pixelFont(song, 16, true));
+    m_ui->totalLabel->setFont(pixelFont(song, 56, true));
+    m_ui->quantityLabel->setFont(pixelFont(song, 29, true));
+
+    buildMenus();
+    buildStatusBar();
+
+    m_lineEditorPanel = new FloatingPanel(m_ui->centralWidget);
+    m_lineEditorPanel->setObjectName(QStringLiteral("lineEditorPanel"));
+    m_lineEditorPanel->setFixedSize(233, 208);
+    m_settlementPanel = new FloatingPanel(m_ui->centralWidget);
+    m_settlementPanel->setObjectName(QStringLiteral("settlementPanel"));
+    m_settlementPanel->setFixedSize(491, 399);
+    buildCheckout();
+
+    // Commands whose windows come with later parts of the program stay disabled.
+    for (QWidget *w :
+         {static_cast<QWidget *>(m_ui->lookupButton), static_cast<QWidget *>(m_ui->productsButton),
+          static_cast<QWidget *>(m_ui->salesButton), static_cast<QWidget *>(m_ui->slipButton),
+          static_cast<QWidget *>(m_ui->backupButton)})
+        w->setEnabled(false);
+    m_ui->changePasswordAction->setEnabled(false);
+    m_ui->userAdminAction->setEnabled(false);
+
+    connect(m_ui->upgradeAction, &QAction::triggered, this, &TMainForm::upgradeActionTriggered);
+    connect(m_ui->websiteAction, &QAction::triggered, this, &TMainForm::websiteActionTriggered);
+    connect(m_ui->aboutAction, &QAction::triggered, this, &TMainForm::aboutActionTriggered);
+    const QList<QAction *> skins = {m_ui->skin0Action, m_ui->skin1Action, m_ui->skin2Action,
+                                    m_ui->skin3Action, m_ui->skin4Action};
+    for (int skin = 0; skin < skins.size(); ++skin)
+        connect(skins[skin], &QAction::triggered, this, [this, skin] { ChooseSkin(skin); });
+
+    const Settings::SaleCounter counter = Settings::ReadSaleCounter();
+    m_ui->saleNumberLabel->setText(counter.number);
+    m_saleCounter = counter.counter;
+
+    ApplySkin(-1);
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::buildCheckout()
+{
+    buildCartGrid();
+    buildLineEditor();
+    buildSettlement();
+    m_lineEditorPanel->move(560, 110);
+    m_settlementPanel->move(245, 60);
+    m_ui->codeBox->installEventFilter(this);
+    connect(m_ui->codeBox, &QLineEdit::returnPressed, this, &TMainForm::codeBoxReturnPressed);
+    connect(m_ui->settleButton, &QToolButton::clicked, this, &TMainForm::OpenSettlement);
+}
+
+void TMainForm::buildMenus()
+{
+    m_settingsMenu = new QMenu(this);
+    m_settingsMenu->setObjectName(QStringLiteral("settingsMenu"));
+    m_settingsMenu->addAction(m_ui->changePasswordAction);
+    m_settingsMenu->addAction(m_ui->userAdminAction);
+    m_settingsMenu->addSeparator();
+    m_settingsMenu->addActions({m_ui->skin0Action, m_ui->skin1Action, m_ui->skin2Action,
+                                m_ui->skin3Action, m_ui->skin4Action});
+    m_ui->settingsButton->setMenu(m_settingsMenu);
+    m_ui->settingsButton->setPopupMode(QToolButton::InstantPopup);
+
+    m_supportMenu = new QMenu(this);
+    m_supportMenu->setObjectName(QStringLiteral("supportMenu"));
+    m_supportMenu->addActions({m_ui->upgradeAction, m_ui->websiteAction, m_ui->aboutAction});
+    m_ui->supportButton->setMenu(m_supportMenu);
+    m_ui->supportButton->setPopupMode(QToolButton::InstantPopup);
+}
+
+void TMainForm::buildStatusBar()
+{
+    // The first panel gives way so that the maker's address fits in the designed width.
+    const QList<QPair<int, QString>> panels = {{180, QString()},
+                                               {300, QStringLiteral("操作员：")},
+                                               {200, QStringLiteral("今天：")},
+                                               {300, Maker::WebAddress()}};
+    for (int i = 0; i < panels.size(); ++i) {
+        auto *label = new QLabel(panels[i].second, this);
+        label->setObjectName(QStringLiteral("statusPanel%1").arg(i + 1));
+        label->setFixedWidth(panels[i].first);
+        label->setAlignment(i == 0 ? Qt::AlignLeft | Qt::AlignVCenter : Qt::AlignCenter);
+        m_ui->statusBar->addWidget(label);
+        m_statusPanels << label;
+    }
+    m_ui->statusBar->setFixedHeight(24);
+}
+
+QLabel *TMainForm::StatusPanel(int index) const
+{
+    return m_statusPanels.value(index);
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_ui->cartGrid->dataset())
+        m_ui->cartGrid->SetDataset(dmfm->ADOQuery15);
+    restoreSaleCounter();
+    m_lineEditorPanel->hide();
+    m_saleDate = QDate::currentDate();
+    if (const auto stored = Settings::UserValue(QStringLiteral("skin"))) {
+        bool ok = false;
+        const int skin = stored->toInt(&ok);
+        if (ok && *stored == QString::number(skin) && skin >= 0 && skin < SkinCount())
+            ApplySkin(skin);
+    }
+    StatusPanel(2)->setText(QStringLiteral("今天：") + DateText(QDate::currentDate()));
+    for (QWidget *w : findChildren<QWidget *>())
+        if (!w->toolTip().isEmpty())
+            w->setToolTipDuration(2000);
+    // A desktop without a window manager never activates the window; the login must
+    // still come up over it.
+    requestLogin();
+}
+
+void TMainForm::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    // Nobody works without logging in: the first time the window is active with no
+    // session, the login window covers it. It is opened after the activation has been
+    // handled, so the window system is not re-entered.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        requestLogin();
+}
+
+void TMainForm::requestLogin()
+{
+    if (m_sessionId != 0 || !loginfm || loginfm->isVisible())
+        return;
+    QTimer::singleShot(0, this, [this] {
+        if (m_sessionId == 0 && isVisible() && !loginfm->isVisible())
+            loginfm->open();
+    });
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    if (m_sessionId != 0)
+        Db::Run(QStringLiteral("update rz set jtime=? where id=?"),
+                {DateTimeText(QDateTime::currentDateTime()), m_sessionId});
+    SaveSaleCounter();
+    event->accept();
+}
+
+void TMainForm::ApplySkin(int skin)
+{
+    const QString sheet = skin < 0 ? QStringLiteral(":/skins/designed.qss")
+                                   : QStringLiteral(":/skins/skin%1.qss").arg(skin);
+    qApp->setStyleSheet(readResource(sheet));
+    m_skin = skin;
+}
+
+void TMainForm::ChooseSkin(int skin)
+{
+    ApplySkin(skin);
+    Settings::SetUserValue(QStringLiteral("skin"), QString::number(skin));
+}
+
+void TMainForm::upgradeActionTriggered()
+{
+    Msg::Info(QStringLiteral("当前版本：%1\n最新版本与升级说明请访问：%2")
+                  .arg(Maker::Version(), Maker::WebAddress()));
+}
+
+void TMainForm::websiteActionTriggered()
+{
+    Msg::OpenUrl(QUrl(Maker::WebAddress()));
+}
+
+void TMainForm::aboutActionTriggered()
+{
+    AboutBox->exec();
+}

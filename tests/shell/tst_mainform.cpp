@@ -1,0 +1,210 @@
+// Program start, the main window's show and close behaviour, skins, menus and the
+// show-or-create routine.
+
+#include "components/floatingpanel.h"
+#include "data/db.h"
+#include "data/dm.h"
+#include "fixture.h"
+#include "maintenance/About.h"
+#include "shell/MAIN.h"
+#include "shell/maker.h"
+#include "shell/settings.h"
+#include "shell/startup.h"
+#include "ui_MAIN.h"
+
+#include <QFile>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+#include <QTimer>
+
+// A window of the kind the settings menu opens on demand.
+class OnDemandWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit OnDemandWindow(QWidget *owner) : QWidget(owner, Qt::Window)
+    {
+        setAttribute(Qt::WA_DeleteOnClose);
+        show();
+    }
+};
+
+class TestMainForm : public QObject
+{
+    Q_OBJECT
+
+    Fixture m_fixture;
+
+    static void showMain()
+    {
+        MainForm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(MainForm));
+    }
+
+private slots:
+    void init() { m_fixture.Start(); }
+    void cleanup() { m_fixture.Stop(); }
+
+    void firstStartCreatesTheDatabaseAndShowsDefaults()
+    {
+        QVERIFY(QFile::exists(m_fixture.FilePath(QStringLiteral("data.db"))));
+        QCOMPARE(
+            Db::Scalar(QStringLiteral("select count(*) from sqlite_master where type='table' "
+                                      "and name in ('sp','data','data1','data3','userdb','rz')"))
+                .toInt(),
+            6);
+        showMain();
+        Ui::TMainForm *ui = MainForm->ui();
+        QCOMPARE(ui->saleNumberLabel->text(), QStringLiteral("CJG121122000002"));
+        QCOMPARE(MainForm->CurrentSkin(), -1);
+        QCOMPARE(MainForm->StatusPanel(1)->text(), QStringLiteral("操作员："));
+        QCOMPARE(MainForm->StatusPanel(2)->text(),
+                 QStringLiteral("今天：") +
+                     QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+        QCOMPARE(MainForm->StatusPanel(3)->text(), Maker::WebAddress());
+        QVERIFY(!MainForm->LineEditorPanel()->isVisible());
+        QVERIFY(!MainForm->SettlementPanel()->isVisible());
+        QCOMPARE(ui->totalLabel->text(), QStringLiteral("共:0.00元"));
+        QCOMPARE(ui->quantityLabel->text(), QStringLiteral("商品数量：0"));
+    }
+
+    void mainWindowIsCreatedWithoutTheDatabase()
+    {
+        // The main window comes before the data module: creating it must not need one.
+        DestroyWindows();
+        QVERIFY(!QSqlDatabase::contains(Db::ConnectionName()) || !Db::Connection().isOpen());
+        QFile::remove(m_fixture.FilePath(QStringLiteral("data.db")));
+        {
+            TMainForm window;
+            QCOMPARE(window.ui()->saleNumberLabel->text(), QStringLiteral("CJG121122000002"));
+        }
+        QVERIFY(!QFile::exists(m_fixture.FilePath(QStringLiteral("data.db"))));
+        CreateWindows();
+    }
+
+    void closingSavesTheSaleNumberAndCounter()
+    {
+        showMain();
+        MainForm->ui()->saleNumberLabel->setText(QStringLiteral("CJG1393000005 "));
+        MainForm->close();
+        const Settings::SaleCounter saved = Settings::ReadSaleCounter();
+        QCOMPARE(saved.number, QStringLiteral("CJG1393000005 "));
+        QCOMPARE(saved.counter, QStringLiteral("1"));
+        m_fixture.Restart();
+        QCOMPARE(MainForm->ui()->saleNumberLabel->text(), QStringLiteral("CJG1393000005 "));
+    }
+
+    void chosenSkinIsInForceAfterRestart()
+    {
+        showMain();
+        const QString designed = qApp->styleSheet();
+        QVERIFY(!designed.isEmpty());
+        MainForm->ui()->skin2Action->trigger();
+        QCOMPARE(MainForm->CurrentSkin(), 2);
+        QVERIFY(qApp->styleSheet() != designed);
+        QCOMPARE(Settings::UserValue(QStringLiteral("skin")).value(), QStringLiteral("2"));
+
+        m_fixture.Restart();
+        QCOMPARE(MainForm->CurrentSkin(), -1); // applied when shown, not when created
+        showMain();
+        QCOMPARE(MainForm->CurrentSkin(), 2);
+    }
+
+    void everySkinIsADifferentSheet()
+    {
+        QStringList sheets;
+        for (int skin = -1; skin < TMainForm::SkinCount(); ++skin) {
+            MainForm->ApplySkin(skin);
+            QVERIFY2(!qApp->styleSheet().isEmpty(), qPrintable(QString::number(skin)));
+            QVERIFY(!sheets.contains(qApp->styleSheet()));
+            sheets << qApp->styleSheet();
+        }
+    }
+
+    void invalidStoredSkinIsIgnored_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("out of range") << "5";
+        QTest::newRow("negative") << "-1";
+        QTest::newRow("not a number") << "1x";
+        QTest::newRow("padded") << " 1";
+    }
+
+    void invalidStoredSkinIsIgnored()
+    {
+        QFETCH(QString, stored);
+        Settings::SetUserValue(QStringLiteral("skin"), stored);
+        showMain();
+        QCOMPARE(MainForm->CurrentSkin(), -1);
+    }
+
+    void commandsWithoutTheirWindowAreDisabled()
+    {
+        Ui::TMainForm *ui = MainForm->ui();
+        for (QWidget *w :
+             {static_cast<QWidget *>(ui->productsButton), static_cast<QWidget *>(ui->salesButton),
+              static_cast<QWidget *>(ui->slipButton), static_cast<QWidget *>(ui->backupButton),
+              static_cast<QWidget *>(ui->lookupButton)})
+            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+        QVERIFY(!ui->userAdminAction->isEnabled());
+        QVERIFY(!ui->changePasswordAction->isEnabled());
+        QVERIFY(ui->settingsButton->menu());
+        QCOMPARE(ui->settingsButton->menu()->actions().size(), 8); // two, a separator, five skins
+        QCOMPARE(ui->supportButton->menu()->actions().size(), 3);
+    }
+
+    void supportMenuNamesTheMakerAndVersion()
+    {
+        MainForm->ui()->websiteAction->trigger();
+        QCOMPARE(m_fixture.OpenedUrls(), QList<QUrl>{QUrl(Maker::WebAddress())});
+
+        MainForm->ui()->upgradeAction->trigger();
+        QCOMPARE(m_fixture.Messages().size(), 1);
+        QVERIFY(m_fixture.Messages()[0].text.contains(Maker::Version()));
+        QVERIFY(m_fixture.Messages()[0].text.contains(Maker::WebAddress()));
+
+        bool wasModal = false;
+        QTimer::singleShot(0, [&] {
+            wasModal = AboutBox->isVisible() && AboutBox->isModal();
+            AboutBox->close();
+        });
+        MainForm->ui()->aboutAction->trigger();
+        QVERIFY(wasModal);
+    }
+
+    void showOrCreateKeepsOneWindow()
+    {
+        showMain();
+        OnDemandWindow *first = ShowOrCreateWindow<OnDemandWindow>();
+        QVERIFY(first->isVisible());
+        first->showMinimized();
+        OnDemandWindow *second = ShowOrCreateWindow<OnDemandWindow>();
+        QCOMPARE(second, first);
+        QVERIFY(!second->isMinimized());
+        QCOMPARE(MainForm->findChildren<OnDemandWindow *>().size(), 1);
+
+        first->close(); // destroyed when closed
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(MainForm->findChildren<OnDemandWindow *>().size(), 0);
+        QVERIFY(ShowOrCreateWindow<OnDemandWindow>() != nullptr);
+        QCOMPARE(MainForm->findChildren<OnDemandWindow *>().size(), 1);
+    }
+
+    void floatingPanelMovesByItsBackground()
+    {
+        showMain();
+        FloatingPanel *panel = MainForm->SettlementPanel();
+        panel->move(100, 50);
+        panel->show();
+        QTest::mousePress(panel, Qt::LeftButton, {}, QPoint(10, 10));
+        QMouseEvent move(QEvent::MouseMove, QPointF(40, 30), panel->mapToGlobal(QPointF(40, 30)),
+                         Qt::NoButton, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(panel, &move);
+        QTest::mouseRelease(panel, Qt::LeftButton, {}, QPoint(40, 30));
+        QCOMPARE(panel->pos(), QPoint(130, 70));
+    }
+};
+
+ZENTRIK_TEST_MAIN(TestMainForm)
+#include "tst_mainform.moc"
