@@ -128,10 +128,22 @@ public:
             return static_cast<int>(horizontalPart(columns[index.column()].alignment) |
                                     Qt::AlignVCenter);
         case Qt::BackgroundRole:
-            return (index.row() % 2 == 1 && alternateColor.isValid()) ? alternateColor : rowColor;
+            return rowBackground(index.row());
+        case Qt::ForegroundRole: {
+            // Rows painted in a colour of their own keep a readable text whatever the skin.
+            const QColor background = rowBackground(index.row());
+            if (!background.isValid())
+                return {};
+            return background.lightness() > 128 ? QColor(0x20, 0x20, 0x20) : QColor(Qt::white);
+        }
         default:
             return {};
         }
+    }
+
+    QColor rowBackground(int row) const
+    {
+        return (row % 2 == 1 && alternateColor.isValid()) ? alternateColor : rowColor;
     }
 
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override

@@ -1,10 +1,16 @@
 #include "fixture.h"
 
+#include "data/db.h"
+#include "operators/login.h"
+#include "shell/MAIN.h"
 #include "shell/settings.h"
+#include "ui_login.h"
 #include "shell/startup.h"
 
 #include <QDir>
 #include <QSettings>
+#include <QComboBox>
+#include <QLineEdit>
 #include <QUrl>
 
 void Fixture::Start()
@@ -66,4 +72,34 @@ QStringList Fixture::MessageTexts() const
     for (const Msg::Record &record : m_messages)
         texts << record.text;
     return texts;
+}
+
+bool Fixture::Login(const QString &name, const QString &password)
+{
+    MainForm->show();
+    if (!QTest::qWaitForWindowExposed(MainForm))
+        return false;
+    if (!QTest::qWaitFor([] { return loginfm->isVisible(); }))
+        return false;
+    Ui::Tloginfm *ui = loginfm->ui();
+    ui->userBox->setEditText(name);
+    ui->passwordBox->setFocus();
+    QTest::keyClicks(ui->passwordBox, password);
+    QTest::keyClick(ui->passwordBox, Qt::Key_Return);
+    QTest::keyClick(ui->loginButton, Qt::Key_Return);
+    return MainForm->SessionId() != 0;
+}
+
+void Fixture::AddProduct(const QString &code, const QString &name, double purchase, double sale,
+                         double member, const QString &unit)
+{
+    Db::InsertRow(QStringLiteral("sp"), {{QStringLiteral("商品编码"), code},
+                                         {QStringLiteral("商品名称"), name},
+                                         {QStringLiteral("商品类别"), QStringLiteral("饮料")},
+                                         {QStringLiteral("规格型号"), QStringLiteral("500ml")},
+                                         {QStringLiteral("进货单价"), purchase},
+                                         {QStringLiteral("销售单价"), sale},
+                                         {QStringLiteral("会员价"), member},
+                                         {QStringLiteral("单位"), unit},
+                                         {QStringLiteral("供货商"), QStringLiteral("农夫山泉")}});
 }

@@ -22,6 +22,14 @@ public:
     // Destroys and re-creates the windows in the same folder: a restart of the program.
     void Restart();
 
+    // Logs in through the login window as a user would: shows the main window, picks or
+    // types the name, types the password, presses Enter twice. True when a session opened.
+    bool Login(const QString &name = QStringLiteral("超级管理员"),
+               const QString &password = QStringLiteral("123"));
+    // Adds a product to the catalogue.
+    void AddProduct(const QString &code, const QString &name, double purchase, double sale,
+                    double member, const QString &unit = QStringLiteral("个"));
+
     QString Dir() const;
     QString FilePath(const QString &name) const;
 
