@@ -184,9 +184,11 @@ void TMainForm::AddProductByCode()
         return;
     }
 
-    // A product without its three prices would put stale or empty figures into the cart.
+    // A product without its three prices, or with one that is not a number, would put
+    // stale or empty figures into the cart.
     for (const char *price : {"销售单价", "会员价", "进货单价"}) {
-        if (textOf(product.Field(QString::fromUtf8(price))).isEmpty()) {
+        double value = 0;
+        if (!ParseNumber(textOf(product.Field(QString::fromUtf8(price))), &value)) {
             m_ui->codeBox->clear();
             Msg::Warning(QStringLiteral("商品资料不完整，请先在商品管理中补全价格！"));
             return;
@@ -212,7 +214,9 @@ void TMainForm::AddProductByCode()
 
     const double amount = numberOf(m_lineEditorUi->amountEdit->text());
     const double profit = numberOf(m_line.profit);
-    const QString cartCode = m_ui->codeBox->text();
+    // The line is found by the catalogue's code, so a typed or chosen code in another case
+    // or with blanks around it merges into the same line.
+    const QString cartCode = m_line.code;
     Dataset &inCart = *dmfm->ADOQuery7;
     ReopenQuery(inCart, QStringLiteral("select * from data where c=?"), {cartCode});
     if (!inCart.Eof()) {

@@ -31,7 +31,6 @@ Tloginfm::Tloginfm(QWidget *parent) : QDialog(parent), m_ui(new Ui::Tloginfm)
     setModal(true);
     m_ui->hintLabel->setText(QStringLiteral("初始登陆密码：") + Tdmfm::DefaultPassword());
     m_ui->hintLabel->setStyleSheet(QStringLiteral("color: red;"));
-    m_ui->passwordBox->setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
     m_ui->passwordBox->installEventFilter(this);
     m_ui->userBox->installEventFilter(this);
     m_ui->userBox->lineEdit()->installEventFilter(this);
@@ -95,7 +94,9 @@ bool Tloginfm::eventFilter(QObject *watched, QEvent *event)
             m_ui->loginButton->setFocus();
             return true;
         }
-        if (key->key() == Qt::Key_Backspace)
+        // Backspace edits; Tab and Shift+Tab only move the focus, as in every other box.
+        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab ||
+            key->key() == Qt::Key_Backtab)
             return false;
         const QString text = key->text();
         const bool allowed =

@@ -17,6 +17,8 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QLabel>
 #include <QMenu>
 #include <QStatusBar>
@@ -94,6 +96,8 @@ TMainForm::TMainForm(QWidget *parent)
     m_saleCounter = counter.counter;
 
     ApplySkin(-1);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
 }
 
 TMainForm::~TMainForm() = default;

@@ -10,7 +10,8 @@
 
 namespace {
 
-// Hints appear at once and stay two seconds.
+// Hints appear at once and stay two seconds; passwords show as "*" in every skin (a
+// skin's state rules for entry fields make Qt ignore a sheet's own password character).
 class HintStyle : public QProxyStyle
 {
 public:
@@ -21,6 +22,8 @@ public:
             return 0;
         if (hint == SH_ToolTip_FallAsleepDelay)
             return 2000;
+        if (hint == SH_LineEdit_PasswordCharacter)
+            return u'*';
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };

@@ -1,0 +1,602 @@
+// The cart at the till: code entry, merging lines, the line editor, deleting lines, the
+// grid's sorting and the totals, driven through the main window's widgets.
+
+#include "components/datagrid.h"
+#include "components/floatingpanel.h"
+#include "data/db.h"
+#include "data/mylib.h"
+#include "fixture.h"
+#include "shell/MAIN.h"
+#include "ui_LineEditor.h"
+#include "ui_MAIN.h"
+#include "ui_Settlement.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSqlQuery>
+#include <QTableView>
+#include <QToolButton>
+
+namespace {
+
+Ui::TMainForm *mainUi()
+{
+    return MainForm->ui();
+}
+
+Ui::LineEditorForm *editor()
+{
+    return MainForm->lineEditorUi();
+}
+
+QWidget *focused()
+{
+    return MainForm->focusWidget();
+}
+
+// Types a code into the code box and presses Enter, as a scanner does.
+void scan(const QString &code)
+{
+    QTest::keyClicks(mainUi()->codeBox, code);
+    QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
+}
+
+// Cart lines in entry order, each "code quantity price amount profit".
+QStringList cartLines()
+{
+    QSqlQuery query =
+        Db::Run(QStringLiteral("select c,\"2\",\"4\",\"6\",\"7\" from data order by id"));
+    QStringList lines;
+    while (query.next()) {
+        QStringList fields{query.value(0).toString()};
+        for (int i = 1; i < 5; ++i)
+            fields << NumberText(query.value(i).toDouble());
+        lines << fields.join(QLatin1Char(' '));
+    }
+    return lines;
+}
+
+// "A 1 2 2 1|B 1 3 3 1" -> the list of lines.
+QStringList lines(const char *text)
+{
+    const QString all = QString::fromUtf8(text);
+    return all.isEmpty() ? QStringList() : all.split(QLatin1Char('|'));
+}
+
+// Codes of the grid's rows in the order they are shown.
+QStringList shownCodes()
+{
+    QAbstractItemModel *model = mainUi()->cartGrid->view()->model();
+    QStringList codes;
+    for (int row = 0; row < model->rowCount(); ++row)
+        codes << model->index(row, 0).data().toString();
+    return codes;
+}
+
+void clickLine(int row)
+{
+    QTableView *view = mainUi()->cartGrid->view();
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
+                      view->visualRect(view->model()->index(row, 1)).center());
+}
+
+void clickTitle(int column)
+{
+    QHeaderView *header = mainUi()->cartGrid->view()->horizontalHeader();
+    QTest::mouseClick(
+        header->viewport(), Qt::LeftButton, {},
+        QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
+               header->height() - 4));
+}
+
+QAction *gridAction(const char *name)
+{
+    return mainUi()->cartGrid->view()->findChild<QAction *>(QString::fromUtf8(name));
+}
+
+// Selects a line with the mouse and opens the line editor on its quantity (Ctrl+X).
+void editQuantityOf(int row)
+{
+    clickLine(row);
+    QTest::keyClick(mainUi()->cartGrid->view(), Qt::Key_X, Qt::ControlModifier);
+}
+
+// Types each character as a key press; characters outside ASCII come as text of their own,
+// as an input method delivers them.
+void type(QWidget *widget, const QString &text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), {});
+    }
+}
+
+// Replaces the text of a line editor field by typing, as the selected text is replaced.
+void retype(QLineEdit *edit, const QString &text)
+{
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClicks(edit, text);
+}
+
+} // namespace
+
+class TestCart : public QObject
+{
+    Q_OBJECT
+
+    Fixture m_fixture;
+
+    // Presses "修 改" with the keyboard: Enter in the quantity field, then Enter on the button.
+    void modifyByKeys()
+    {
+        QTest::keyClick(editor()->quantityEdit, Qt::Key_Return);
+        QCOMPARE(focused(), editor()->modifyButton);
+        QTest::keyClick(editor()->modifyButton, Qt::Key_Return);
+    }
+
+private slots:
+    void init()
+    {
+        m_fixture.Start();
+        m_fixture.AddProduct(QStringLiteral("ABC"), QStringLiteral("矿泉水"), 2, 3.5, 3);
+        m_fixture.AddProduct(QStringLiteral("DEF"), QStringLiteral("面包"), 4, 5, 4.5);
+        m_fixture.AddProduct(QStringLiteral("G1"), QStringLiteral("牛奶"), 8, 12.5, 12);
+        QVERIFY(m_fixture.Login());
+        // Shortcuts of the grid work in the active window only.
+        MainForm->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(MainForm));
+        m_fixture.ClearMessages();
+    }
+    void cleanup() { m_fixture.Stop(); }
+
+    void scanningTwiceMergesIntoOneLine()
+    {
+        scan(QStringLiteral("ABC"));
+        QCOMPARE(mainUi()->codeBox->text(), QString());
+        QCOMPARE(focused(), mainUi()->codeBox);
+        scan(QStringLiteral("ABC"));
+        QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3"));
+        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:7.00元"));
+        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：2"));
+
+        // The new line carries the product, the sale number, the operator and the date.
+        QSqlQuery row = Db::Run(
+            QStringLiteral("select a,b,d,g,z,h,i,\"1\",\"3\",\"5\",day1 from data where c='ABC'"));
+        QVERIFY(row.next());
+        const QStringList expected = {
+            QStringLiteral("矿泉水"),     QStringLiteral("500ml"),       QStringLiteral("饮料"),
+            QStringLiteral("农夫山泉"),   QStringLiteral("个"),          MainForm->SaleNumber(),
+            QStringLiteral("超级管理员"), QStringLiteral("2"),           QStringLiteral("3"),
+            QStringLiteral("0"),          DateText(QDate::currentDate())};
+        for (int i = 0; i < expected.size(); ++i)
+            QCOMPARE(row.value(i).toString(), expected[i]);
+        QVERIFY(!MainForm->SaleNumber().isEmpty());
+        QVERIFY(m_fixture.Messages().isEmpty());
+    }
+
+    void codesMatchWithoutRegardToCase_data()
+    {
+        QTest::addColumn<QString>("first");
+        QTest::addColumn<QString>("second");
+        QTest::newRow("upper then lower") << "ABC"
+                                          << "abc";
+        QTest::newRow("lower then upper") << "abc"
+                                          << "ABC";
+        QTest::newRow("mixed") << "aBc"
+                               << "AbC";
+    }
+
+    void codesMatchWithoutRegardToCase()
+    {
+        QFETCH(QString, first);
+        QFETCH(QString, second);
+        scan(first);
+        scan(second);
+        // One line, spelt as in the catalogue.
+        QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3"));
+    }
+
+    void unknownCodeIsDroppedSilently()
+    {
+        scan(QStringLiteral("ABC"));
+        scan(QStringLiteral("XYZ9"));
+        QCOMPARE(mainUi()->codeBox->text(), QString());
+        QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
+        QVERIFY(m_fixture.Messages().isEmpty());
+    }
+
+    void fieldsDiscardForeignKeys_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("kept");
+        QTest::newRow("code: blank and punctuation") << "code"
+                                                     << "a b-c.1_2,3"
+                                                     << "abc123";
+        QTest::newRow("code: non-Latin letters") << "code"
+                                                 << "ab中Ä1"
+                                                 << "ab1";
+        QTest::newRow("price: letters and signs") << "price"
+                                                  << "1a.5- +"
+                                                  << "1.5";
+        QTest::newRow("quantity: blank") << "quantity"
+                                         << "2 .5x"
+                                         << "2.5";
+    }
+
+    void fieldsDiscardForeignKeys()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, typed);
+        QFETCH(QString, kept);
+        QLineEdit *edit = field == QStringLiteral("code")    ? mainUi()->codeBox
+                          : field == QStringLiteral("price") ? editor()->salePriceEdit
+                                                             : editor()->quantityEdit;
+        edit->clear();
+        type(edit, typed);
+        QCOMPARE(edit->text(), kept);
+    }
+
+    void enterInEmptyCodeBox()
+    {
+        QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
+        QVERIFY(!MainForm->SettlementPanel()->isVisible());
+        QCOMPARE(focused(), mainUi()->codeBox);
+        QVERIFY(m_fixture.Messages().isEmpty());
+
+        scan(QStringLiteral("G1"));
+        scan(QStringLiteral("DEF"));
+        QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
+        QVERIFY(MainForm->SettlementPanel()->isVisible());
+        QLineEdit *cash = MainForm->settlementUi()->cashBox;
+        QCOMPARE(focused(), cash);
+        QCOMPARE(cash->text(), QStringLiteral("17.50"));
+        QCOMPARE(cash->selectedText(), QStringLiteral("17.50"));
+        QCOMPARE(cartLines().size(), 2);
+    }
+
+    void changedQuantityStaysInForceUntilTheEditorIsClosed()
+    {
+        scan(QStringLiteral("ABC"));
+        editQuantityOf(0);
+        QVERIFY(MainForm->LineEditorPanel()->isVisible());
+        QVERIFY(editor()->modifyButton->isEnabled());
+        QCOMPARE(focused(), editor()->quantityEdit);
+        QCOMPARE(editor()->quantityEdit->selectedText(), QStringLiteral("1"));
+        QTest::keyClicks(editor()->quantityEdit, QStringLiteral("2"));
+        modifyByKeys();
+        QCOMPARE(m_fixture.Messages().size(), 2);
+        QCOMPARE(m_fixture.Messages()[0].kind, Msg::Kind::Question);
+        QCOMPARE(m_fixture.Messages()[0].text, QStringLiteral("你确实要修改选中资料吗？"));
+        QCOMPARE(m_fixture.Messages()[1].text, QStringLiteral("修改数据成功！"));
+        QVERIFY(!MainForm->LineEditorPanel()->isVisible());
+        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3"));
+
+        scan(QStringLiteral("DEF"));
+        QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3|DEF 2 5 10 2"));
+        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：4"));
+
+        // The close icon puts the quantity back to one.
+        editQuantityOf(1);
+        QTest::mouseClick(editor()->lineEditorCloseButton, Qt::LeftButton);
+        QVERIFY(!MainForm->LineEditorPanel()->isVisible());
+        QVERIFY(!editor()->modifyButton->isEnabled());
+        QCOMPARE(editor()->quantityEdit->text(), QStringLiteral("1"));
+        scan(QStringLiteral("G1"));
+        QCOMPARE(cartLines().last(), QStringLiteral("G1 1 12.5 12.5 4.5"));
+    }
+
+    void changedPriceIsKeptWhenTheCodeIsScannedAgain()
+    {
+        scan(QStringLiteral("ABC"));
+        clickLine(0);
+        gridAction("modifyPriceAction")->trigger();
+        QCOMPARE(focused(), editor()->salePriceEdit);
+        QTest::keyClicks(editor()->salePriceEdit, QStringLiteral("5"));
+        QTest::keyClick(editor()->salePriceEdit, Qt::Key_Return);
+        QCOMPARE(focused(), editor()->quantityEdit);
+        modifyByKeys();
+        QCOMPARE(cartLines(), lines("ABC 1 5 5 3"));
+
+        scan(QStringLiteral("ABC"));
+        // The line keeps its own price; the catalogue price is added to its amount.
+        QCOMPARE(cartLines(), lines("ABC 2 5 8.5 4.5"));
+        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:8.50元"));
+    }
+
+    void cancelledModificationChangesNothing()
+    {
+        scan(QStringLiteral("ABC"));
+        // A double-click opens the editor on the quantity, as "修改数量" does.
+        QTableView *view = mainUi()->cartGrid->view();
+        clickLine(0); // a double-click arrives as a click followed by the double-click event
+        QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
+                           view->visualRect(view->model()->index(0, 1)).center());
+        QVERIFY(MainForm->LineEditorPanel()->isVisible());
+        QCOMPARE(focused(), editor()->quantityEdit);
+        QTest::keyClicks(editor()->quantityEdit, QStringLiteral("7"));
+        m_fixture.AnswerNext(false);
+        QTest::mouseClick(editor()->modifyButton, Qt::LeftButton);
+        QCOMPARE(m_fixture.MessageTexts(), QStringList{QStringLiteral("你确实要修改选中资料吗？")});
+        QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
+        QVERIFY(MainForm->LineEditorPanel()->isVisible());
+        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：1"));
+
+        // Escape in the quantity field leaves the editor without storing anything.
+        QTest::keyClick(editor()->quantityEdit, Qt::Key_Escape);
+        QVERIFY(!MainForm->LineEditorPanel()->isVisible());
+        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
+    }
+
+    void fractionalQuantity()
+    {
+        scan(QStringLiteral("ABC"));
+        scan(QStringLiteral("DEF"));
+        editQuantityOf(0);
+        QTest::keyClicks(editor()->quantityEdit, QStringLiteral("2.5"));
+        QCOMPARE(editor()->amountEdit->text(), QStringLiteral("8.75"));
+        modifyByKeys();
+        QCOMPARE(cartLines(), lines("ABC 2.5 3.5 8.75 3.75|DEF 1 5 5 1"));
+        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：3.5"));
+        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:13.75元"));
+    }
+
+    void liveAmount_data()
+    {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QString>("quantity");
+        QTest::addColumn<QString>("amount");
+        QTest::newRow("shortest text") << "0.1"
+                                       << "3"
+                                       << "0.3";
+        QTest::newRow("half") << "2.5"
+                              << "3"
+                              << "7.5";
+        QTest::newRow("fractional quantity") << "12.5"
+                                             << "2.5"
+                                             << "31.25";
+        QTest::newRow("zero quantity") << "3.5"
+                                       << "0"
+                                       << "0";
+    }
+
+    void liveAmount()
+    {
+        QFETCH(QString, price);
+        QFETCH(QString, quantity);
+        QFETCH(QString, amount);
+        scan(QStringLiteral("ABC"));
+        editQuantityOf(0);
+        retype(editor()->salePriceEdit, price);
+        retype(editor()->quantityEdit, quantity);
+        QCOMPARE(editor()->amountEdit->text(), amount);
+        // Only shown: the cart changes when "修 改" is pressed.
+        QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
+    }
+
+    void quantityArrowsStepWithinLimits_data()
+    {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<int>("steps"); // positive: up arrow, negative: down arrow
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("up to the top") << "99" << 3 << "100";
+        QTest::newRow("down to zero") << "1" << -3 << "0";
+        QTest::newRow("whole units from a fraction") << "1.5" << 1 << "2.5";
+        QTest::newRow("above the top comes down") << "250" << -1 << "100";
+        QTest::newRow("not a number counts as zero") << "." << 2 << "2";
+    }
+
+    void quantityArrowsStepWithinLimits()
+    {
+        QFETCH(QString, start);
+        QFETCH(int, steps);
+        QFETCH(QString, expected);
+        scan(QStringLiteral("ABC"));
+        editQuantityOf(0);
+        retype(editor()->quantityEdit, start);
+        QToolButton *arrow = steps > 0 ? editor()->quantityUpButton : editor()->quantityDownButton;
+        for (int i = 0; i < std::abs(steps); ++i)
+            QTest::mouseClick(arrow, Qt::LeftButton);
+        QCOMPARE(editor()->quantityEdit->text(), expected);
+        QCOMPARE(editor()->amountEdit->text(), NumberText(3.5 * expected.toDouble()));
+    }
+
+    void deleteOneLineAsks()
+    {
+        scan(QStringLiteral("ABC"));
+        scan(QStringLiteral("DEF"));
+        mainUi()->settleButton->click();
+        QVERIFY(MainForm->SettlementPanel()->isVisible());
+        clickLine(0);
+        QVERIFY(!MainForm->SettlementPanel()->isVisible());
+
+        m_fixture.AnswerNext(false);
+        QTest::keyClick(mainUi()->cartGrid->view(), Qt::Key_Delete);
+        QCOMPARE(m_fixture.Messages().size(), 1);
+        QCOMPARE(m_fixture.Messages()[0].kind, Msg::Kind::Question);
+        QCOMPARE(m_fixture.Messages()[0].text, QStringLiteral("你真的要删除选中资料吗？"));
+        QCOMPARE(cartLines().size(), 2);
+
+        m_fixture.ClearMessages();
+        QTest::keyClick(mainUi()->cartGrid->view(), Qt::Key_Delete);
+        QCOMPARE(m_fixture.MessageTexts(), (QStringList{QStringLiteral("你真的要删除选中资料吗？"),
+                                                        QStringLiteral("删除数据成功！")}));
+        QCOMPARE(cartLines(), lines("DEF 1 5 5 1"));
+        QCOMPARE(shownCodes(), QStringList{QStringLiteral("DEF")});
+        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:5.00元"));
+        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：1"));
+        QCOMPARE(focused(), mainUi()->codeBox);
+    }
+
+    void deleteAllEmptiesTheCartAtOnce()
+    {
+        scan(QStringLiteral("ABC"));
+        scan(QStringLiteral("DEF"));
+        gridAction("deleteAllAction")->trigger();
+        QVERIFY(m_fixture.Messages().isEmpty());
+        QVERIFY(cartLines().isEmpty());
+        QVERIFY(shownCodes().isEmpty());
+        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:0.00元"));
+        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：0"));
+        QCOMPARE(focused(), mainUi()->codeBox);
+
+        // Editing or deleting in the empty cart does nothing.
+        gridAction("modifyQuantityAction")->trigger();
+        QVERIFY(!MainForm->LineEditorPanel()->isVisible());
+        gridAction("deleteLineAction")->trigger();
+        QVERIFY(m_fixture.Messages().isEmpty());
+    }
+
+    void incompleteProductIsRefused_data()
+    {
+        QTest::addColumn<QString>("price");
+        QTest::addColumn<QVariant>("value");
+        QTest::newRow("no sale price") << "销售单价" << QVariant();
+        QTest::newRow("no member price") << "会员价" << QVariant();
+        QTest::newRow("no purchase price") << "进货单价" << QVariant();
+        QTest::newRow("empty member price") << "会员价" << QVariant(QStringLiteral(""));
+        QTest::newRow("blank sale price") << "销售单价" << QVariant(QStringLiteral(" "));
+        QTest::newRow("purchase price not a number")
+            << "进货单价" << QVariant(QStringLiteral("abc"));
+    }
+
+    void incompleteProductIsRefused()
+    {
+        QFETCH(QString, price);
+        QFETCH(QVariant, value);
+        Db::Row row = {{QStringLiteral("商品编码"), QStringLiteral("BAD")},
+                       {QStringLiteral("商品名称"), QStringLiteral("散装糖")},
+                       {QStringLiteral("进货单价"), 1.0},
+                       {QStringLiteral("销售单价"), 2.0},
+                       {QStringLiteral("会员价"), 1.8}};
+        for (auto &[field, stored] : row)
+            if (field == price)
+                stored = value;
+        Db::InsertRow(QStringLiteral("sp"), row);
+
+        scan(QStringLiteral("DEF"));
+        const QStringList buffer = {editor()->salePriceEdit->text(),
+                                    editor()->memberPriceEdit->text(),
+                                    editor()->quantityEdit->text(), editor()->amountEdit->text()};
+        scan(QStringLiteral("BAD"));
+        QCOMPARE(m_fixture.MessageTexts(),
+                 QStringList{QStringLiteral("商品资料不完整，请先在商品管理中补全价格！")});
+        QCOMPARE(cartLines(), lines("DEF 1 5 5 1"));
+        QCOMPARE(mainUi()->codeBox->text(), QString());
+        QCOMPARE((QStringList{editor()->salePriceEdit->text(), editor()->memberPriceEdit->text(),
+                              editor()->quantityEdit->text(), editor()->amountEdit->text()}),
+                 buffer);
+        // The next good product still gets its own figures.
+        scan(QStringLiteral("ABC"));
+        QCOMPARE(cartLines(), lines("DEF 1 5 5 1|ABC 1 3.5 3.5 1.5"));
+    }
+
+    void textsThatAreNotNumbers_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("price: lone point") << "price"
+                                           << ".";
+        QTest::newRow("price: two points") << "price"
+                                           << "..";
+        QTest::newRow("quantity: lone point") << "quantity"
+                                              << ".";
+        QTest::newRow("quantity: two points") << "quantity"
+                                              << "..";
+    }
+
+    void textsThatAreNotNumbers()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        scan(QStringLiteral("ABC"));
+        editQuantityOf(0);
+        QLineEdit *edit =
+            field == QStringLiteral("price") ? editor()->salePriceEdit : editor()->quantityEdit;
+        retype(edit, text);
+        QCOMPARE(edit->text(), text);
+        QCOMPARE(editor()->amountEdit->text(), QStringLiteral("3.5")); // nothing computed
+        QTest::mouseClick(editor()->modifyButton, Qt::LeftButton);
+        QCOMPARE(m_fixture.MessageTexts(), QStringList{QStringLiteral("请输入正确的数字！")});
+        QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
+        QVERIFY(MainForm->LineEditorPanel()->isVisible());
+
+        if (edit == editor()->quantityEdit) {
+            // A scan with that quantity adds nothing either.
+            m_fixture.ClearMessages();
+            scan(QStringLiteral("DEF"));
+            scan(QStringLiteral("ABC"));
+            QCOMPARE(m_fixture.MessageTexts(), (QStringList{QStringLiteral("请输入正确的数字！"),
+                                                            QStringLiteral("请输入正确的数字！")}));
+            QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
+        }
+    }
+
+    void lookupVariant()
+    {
+        // With an empty code box it goes to settlement even when the cart is empty.
+        MainForm->AddProductFromLookup();
+        QVERIFY(MainForm->SettlementPanel()->isVisible());
+        QCOMPARE(focused(), MainForm->settlementUi()->cashBox);
+
+        scan(QStringLiteral("ABC"));
+        // A chosen code may come with blanks around it or in another case.
+        mainUi()->codeBox->setText(QStringLiteral(" abc "));
+        MainForm->AddProductFromLookup();
+        QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3"));
+        QCOMPARE(mainUi()->codeBox->text(), QString());
+        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:7.00元"));
+    }
+
+    void titleClickSortsAndHidesPanels()
+    {
+        scan(QStringLiteral("ABC"));
+        scan(QStringLiteral("G1"));
+        scan(QStringLiteral("DEF"));
+        editQuantityOf(0);
+        mainUi()->settleButton->click();
+        QVERIFY(MainForm->LineEditorPanel()->isVisible());
+        QVERIFY(MainForm->SettlementPanel()->isVisible());
+
+        const int priceColumn = 3; // "销售价"
+        QCOMPARE(mainUi()->cartGrid->columns()[priceColumn].title, QStringLiteral("销售价"));
+        clickTitle(priceColumn);
+        QVERIFY(!MainForm->LineEditorPanel()->isVisible());
+        QVERIFY(!MainForm->SettlementPanel()->isVisible());
+        QCOMPARE(shownCodes(),
+                 (QStringList{QStringLiteral("G1"), QStringLiteral("DEF"), QStringLiteral("ABC")}));
+        clickTitle(priceColumn);
+        QCOMPARE(shownCodes(),
+                 (QStringList{QStringLiteral("ABC"), QStringLiteral("DEF"), QStringLiteral("G1")}));
+        QCOMPARE(cartLines().size(), 3); // sorted in memory only
+
+        // The next code entry shows the cart in entry order again.
+        scan(QStringLiteral("DEF"));
+        QCOMPARE(shownCodes(),
+                 (QStringList{QStringLiteral("ABC"), QStringLiteral("G1"), QStringLiteral("DEF")}));
+    }
+
+    void cartSurvivesARestart()
+    {
+        scan(QStringLiteral("ABC"));
+        scan(QStringLiteral("G1"));
+        m_fixture.Restart();
+        QVERIFY(m_fixture.Login());
+        QCOMPARE(shownCodes(), (QStringList{QStringLiteral("ABC"), QStringLiteral("G1")}));
+        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:16.00元"));
+        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：2"));
+        scan(QStringLiteral("abc"));
+        QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3|G1 1 12.5 12.5 4.5"));
+    }
+};
+
+ZENTRIK_TEST_MAIN(TestCart)
+#include "tst_cart.moc"
