@@ -47,6 +47,11 @@ void TMainForm::buildSettlement()
              st->totalCaption, st->totalValue, st->receivedCaption, st->receivedValue,
              st->cashCaption, st->cashBox, st->changeCaption, st->changeLabel})
         w->setFont(caption);
+    QFont control(QStringLiteral("宋体"));
+    control.setPixelSize(16);
+    for (QWidget *w : std::initializer_list<QWidget *>{st->printCheck, st->confirmButton,
+                                                       st->cancelButton, st->settlementTitle})
+        w->setFont(control);
     st->cashBox->installEventFilter(this);
     connect(st->cashBox, &QLineEdit::textChanged, this, &TMainForm::ComputeChange);
     connect(st->cashBox, &QLineEdit::returnPressed, st->confirmButton,
@@ -169,7 +174,7 @@ void TMainForm::ConfirmSettlement()
     st->cashBox->clear();
 }
 
-bool TMainForm::collectReceipt(ReceiptData *receipt) const
+void TMainForm::collectReceipt(ReceiptData *receipt) const
 {
     const Dataset &cart = *dmfm->ADOQuery15;
     const Ui::SettlementForm *st = m_settlementUi.get();
@@ -185,7 +190,6 @@ bool TMainForm::collectReceipt(ReceiptData *receipt) const
         receipt->lines << ReceiptLine{cart.Value(row, QStringLiteral("a")).toString(),
                                       cart.Value(row, QStringLiteral("2")).toDouble(),
                                       cart.Value(row, QStringLiteral("6")).toDouble()};
-    return true;
 }
 
 void TMainForm::archiveSale(const QString &saleNumber)

@@ -18,9 +18,9 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QLabel>
 #include <QMenu>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>

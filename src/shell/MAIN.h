@@ -107,7 +107,7 @@ private:
     bool computeLine();
     void restoreSaleCounter();
     // Every value one settlement stores, read before anything is written.
-    bool collectReceipt(ReceiptData *receipt) const;
+    void collectReceipt(ReceiptData *receipt) const;
     void archiveSale(const QString &saleNumber);
     void writeSaleSummary(const QString &saleNumber);
     void advanceSaleNumber();
