@@ -36,13 +36,6 @@ QWidget *focused()
     return MainForm->focusWidget();
 }
 
-// Types a code into the code box and presses Enter, as a scanner does.
-void scan(const QString &code)
-{
-    QTest::keyClicks(mainUi()->codeBox, code);
-    QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
-}
-
 // Cart lines in entry order, each "code quantity price amount profit".
 QStringList cartLines()
 {
@@ -156,10 +149,10 @@ private slots:
 
     void scanningTwiceMergesIntoOneLine()
     {
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         QCOMPARE(mainUi()->codeBox->text(), QString());
         QCOMPARE(focused(), mainUi()->codeBox);
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3"));
         QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:7.00元"));
         QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：2"));
@@ -195,16 +188,16 @@ private slots:
     {
         QFETCH(QString, first);
         QFETCH(QString, second);
-        scan(first);
-        scan(second);
+        ScanCode(first);
+        ScanCode(second);
         // One line, spelt as in the catalogue.
         QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3"));
     }
 
     void unknownCodeIsDroppedSilently()
     {
-        scan(QStringLiteral("ABC"));
-        scan(QStringLiteral("XYZ9"));
+        ScanCode(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("XYZ9"));
         QCOMPARE(mainUi()->codeBox->text(), QString());
         QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
         QVERIFY(m_fixture.Messages().isEmpty());
@@ -249,8 +242,8 @@ private slots:
         QCOMPARE(focused(), mainUi()->codeBox);
         QVERIFY(m_fixture.Messages().isEmpty());
 
-        scan(QStringLiteral("G1"));
-        scan(QStringLiteral("DEF"));
+        ScanCode(QStringLiteral("G1"));
+        ScanCode(QStringLiteral("DEF"));
         QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
         QVERIFY(MainForm->SettlementPanel()->isVisible());
         QLineEdit *cash = MainForm->settlementUi()->cashBox;
@@ -262,7 +255,7 @@ private slots:
 
     void changedQuantityStaysInForceUntilTheEditorIsClosed()
     {
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         editQuantityOf(0);
         QVERIFY(MainForm->LineEditorPanel()->isVisible());
         QVERIFY(editor()->modifyButton->isEnabled());
@@ -278,7 +271,7 @@ private slots:
         QCOMPARE(focused(), mainUi()->codeBox);
         QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3"));
 
-        scan(QStringLiteral("DEF"));
+        ScanCode(QStringLiteral("DEF"));
         QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3|DEF 2 5 10 2"));
         QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：4"));
 
@@ -288,13 +281,13 @@ private slots:
         QVERIFY(!MainForm->LineEditorPanel()->isVisible());
         QVERIFY(!editor()->modifyButton->isEnabled());
         QCOMPARE(editor()->quantityEdit->text(), QStringLiteral("1"));
-        scan(QStringLiteral("G1"));
+        ScanCode(QStringLiteral("G1"));
         QCOMPARE(cartLines().last(), QStringLiteral("G1 1 12.5 12.5 4.5"));
     }
 
     void changedPriceIsKeptWhenTheCodeIsScannedAgain()
     {
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         clickLine(0);
         gridAction("modifyPriceAction")->trigger();
         QCOMPARE(focused(), editor()->salePriceEdit);
@@ -304,7 +297,7 @@ private slots:
         modifyByKeys();
         QCOMPARE(cartLines(), lines("ABC 1 5 5 3"));
 
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         // The line keeps its own price; the catalogue price is added to its amount.
         QCOMPARE(cartLines(), lines("ABC 2 5 8.5 4.5"));
         QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:8.50元"));
@@ -312,7 +305,7 @@ private slots:
 
     void cancelledModificationChangesNothing()
     {
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         // A double-click opens the editor on the quantity, as "修改数量" does.
         QTableView *view = mainUi()->cartGrid->view();
         clickLine(0); // a double-click arrives as a click followed by the double-click event
@@ -337,8 +330,8 @@ private slots:
 
     void fractionalQuantity()
     {
-        scan(QStringLiteral("ABC"));
-        scan(QStringLiteral("DEF"));
+        ScanCode(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("DEF"));
         editQuantityOf(0);
         QTest::keyClicks(editor()->quantityEdit, QStringLiteral("2.5"));
         QCOMPARE(editor()->amountEdit->text(), QStringLiteral("8.75"));
@@ -372,7 +365,7 @@ private slots:
         QFETCH(QString, price);
         QFETCH(QString, quantity);
         QFETCH(QString, amount);
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         editQuantityOf(0);
         retype(editor()->salePriceEdit, price);
         retype(editor()->quantityEdit, quantity);
@@ -398,7 +391,7 @@ private slots:
         QFETCH(QString, start);
         QFETCH(int, steps);
         QFETCH(QString, expected);
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         editQuantityOf(0);
         retype(editor()->quantityEdit, start);
         QToolButton *arrow = steps > 0 ? editor()->quantityUpButton : editor()->quantityDownButton;
@@ -410,8 +403,8 @@ private slots:
 
     void deleteOneLineAsks()
     {
-        scan(QStringLiteral("ABC"));
-        scan(QStringLiteral("DEF"));
+        ScanCode(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("DEF"));
         mainUi()->settleButton->click();
         QVERIFY(MainForm->SettlementPanel()->isVisible());
         clickLine(0);
@@ -437,8 +430,8 @@ private slots:
 
     void deleteAllEmptiesTheCartAtOnce()
     {
-        scan(QStringLiteral("ABC"));
-        scan(QStringLiteral("DEF"));
+        ScanCode(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("DEF"));
         gridAction("deleteAllAction")->trigger();
         QVERIFY(m_fixture.Messages().isEmpty());
         QVERIFY(cartLines().isEmpty());
@@ -481,11 +474,11 @@ private slots:
                 stored = value;
         Db::InsertRow(QStringLiteral("sp"), row);
 
-        scan(QStringLiteral("DEF"));
+        ScanCode(QStringLiteral("DEF"));
         const QStringList buffer = {editor()->salePriceEdit->text(),
                                     editor()->memberPriceEdit->text(),
                                     editor()->quantityEdit->text(), editor()->amountEdit->text()};
-        scan(QStringLiteral("BAD"));
+        ScanCode(QStringLiteral("BAD"));
         QCOMPARE(m_fixture.MessageTexts(),
                  QStringList{QStringLiteral("商品资料不完整，请先在商品管理中补全价格！")});
         QCOMPARE(cartLines(), lines("DEF 1 5 5 1"));
@@ -494,7 +487,7 @@ private slots:
                               editor()->quantityEdit->text(), editor()->amountEdit->text()}),
                  buffer);
         // The next good product still gets its own figures.
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         QCOMPARE(cartLines(), lines("DEF 1 5 5 1|ABC 1 3.5 3.5 1.5"));
     }
 
@@ -516,7 +509,7 @@ private slots:
     {
         QFETCH(QString, field);
         QFETCH(QString, text);
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         editQuantityOf(0);
         QLineEdit *edit =
             field == QStringLiteral("price") ? editor()->salePriceEdit : editor()->quantityEdit;
@@ -531,8 +524,8 @@ private slots:
         if (edit == editor()->quantityEdit) {
             // A scan with that quantity adds nothing either.
             m_fixture.ClearMessages();
-            scan(QStringLiteral("DEF"));
-            scan(QStringLiteral("ABC"));
+            ScanCode(QStringLiteral("DEF"));
+            ScanCode(QStringLiteral("ABC"));
             QCOMPARE(m_fixture.MessageTexts(), (QStringList{QStringLiteral("请输入正确的数字！"),
                                                             QStringLiteral("请输入正确的数字！")}));
             QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
@@ -546,7 +539,7 @@ private slots:
         QVERIFY(MainForm->SettlementPanel()->isVisible());
         QCOMPARE(focused(), MainForm->settlementUi()->cashBox);
 
-        scan(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("ABC"));
         // A chosen code may come with blanks around it or in another case.
         mainUi()->codeBox->setText(QStringLiteral(" abc "));
         MainForm->AddProductFromLookup();
@@ -558,9 +551,9 @@ private slots:
 
     void titleClickSortsAndHidesPanels()
     {
-        scan(QStringLiteral("ABC"));
-        scan(QStringLiteral("G1"));
-        scan(QStringLiteral("DEF"));
+        ScanCode(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("G1"));
+        ScanCode(QStringLiteral("DEF"));
         editQuantityOf(0);
         mainUi()->settleButton->click();
         QVERIFY(MainForm->LineEditorPanel()->isVisible());
@@ -579,21 +572,21 @@ private slots:
         QCOMPARE(cartLines().size(), 3); // sorted in memory only
 
         // The next code entry shows the cart in entry order again.
-        scan(QStringLiteral("DEF"));
+        ScanCode(QStringLiteral("DEF"));
         QCOMPARE(shownCodes(),
                  (QStringList{QStringLiteral("ABC"), QStringLiteral("G1"), QStringLiteral("DEF")}));
     }
 
     void cartSurvivesARestart()
     {
-        scan(QStringLiteral("ABC"));
-        scan(QStringLiteral("G1"));
+        ScanCode(QStringLiteral("ABC"));
+        ScanCode(QStringLiteral("G1"));
         m_fixture.Restart();
         QVERIFY(m_fixture.Login());
         QCOMPARE(shownCodes(), (QStringList{QStringLiteral("ABC"), QStringLiteral("G1")}));
         QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:16.00元"));
         QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：2"));
-        scan(QStringLiteral("abc"));
+        ScanCode(QStringLiteral("abc"));
         QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3|G1 1 12.5 12.5 4.5"));
     }
 };

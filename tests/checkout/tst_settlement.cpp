@@ -40,12 +40,6 @@ QWidget *focused()
     return MainForm->focusWidget();
 }
 
-void scan(const QString &code)
-{
-    QTest::keyClicks(mainUi()->codeBox, code);
-    QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
-}
-
 int rowsIn(const char *table)
 {
     return Db::Scalar(QStringLiteral("select count(*) from ") + QString::fromUtf8(table)).toInt();
@@ -106,8 +100,8 @@ private slots:
 
     void settlesWithTheEnterKey()
     {
-        scan(QStringLiteral("A1"));
-        scan(QStringLiteral("B2"));
+        ScanCode(QStringLiteral("A1"));
+        ScanCode(QStringLiteral("B2"));
         // A line left from an earlier sale number is archived under this sale's number.
         Db::Run(QStringLiteral("update data set h='CJG121121000001' where c='B2'"));
 
@@ -192,8 +186,8 @@ private slots:
         QFETCH(QString, cash);
         QFETCH(QString, change);
         QFETCH(QString, message);
-        scan(QStringLiteral("A1"));
-        scan(QStringLiteral("B2"));
+        ScanCode(QStringLiteral("A1"));
+        ScanCode(QStringLiteral("B2"));
         QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
         QTest::keyClick(panel()->cashBox, Qt::Key_Backspace); // clears the selected total
         QTest::keyClicks(panel()->cashBox, cash);
@@ -229,7 +223,7 @@ private slots:
     void zeroTotalClosesThePanelSilently()
     {
         m_fixture.AddProduct(QStringLiteral("FREE"), QStringLiteral("赠品"), 0, 0, 0);
-        scan(QStringLiteral("FREE"));
+        ScanCode(QStringLiteral("FREE"));
         settleByKeys();
         QVERIFY(m_fixture.Messages().isEmpty());
         QVERIFY(!MainForm->SettlementPanel()->isVisible());
@@ -239,12 +233,12 @@ private slots:
 
     void consecutiveSalesAdvanceTheNumber()
     {
-        scan(QStringLiteral("A1"));
+        ScanCode(QStringLiteral("A1"));
         settleByKeys();
         QCOMPARE(mainUi()->saleNumberLabel->text(), numberFor(2));
 
-        scan(QStringLiteral("B2"));
-        scan(QStringLiteral("A1"));
+        ScanCode(QStringLiteral("B2"));
+        ScanCode(QStringLiteral("A1"));
         const QString second = numberFor(2).trimmed();
         QCOMPARE(
             Db::Scalar(QStringLiteral("select count(*) from data where h=?"), {second}).toInt(), 2);
@@ -315,8 +309,8 @@ private slots:
         QFETCH(QStringList, messages);
         const QString pdf = m_fixture.FilePath(target);
         Printing::SetPdfTarget(pdf);
-        scan(QStringLiteral("A1"));
-        scan(QStringLiteral("B2"));
+        ScanCode(QStringLiteral("A1"));
+        ScanCode(QStringLiteral("B2"));
         QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
         panel()->printCheck->setChecked(true);
         QTest::keyClick(panel()->cashBox, Qt::Key_Return);
@@ -345,8 +339,8 @@ private slots:
     void engineFailureLeavesEverythingAsBefore()
     {
         QFETCH(QString, trigger);
-        scan(QStringLiteral("A1"));
-        scan(QStringLiteral("B2"));
+        ScanCode(QStringLiteral("A1"));
+        ScanCode(QStringLiteral("B2"));
         Db::Run(QStringLiteral("create trigger fail ") + trigger +
                 QStringLiteral(" begin select raise(abort,'boom'); end"));
         settleByKeys();
@@ -391,7 +385,7 @@ private slots:
         QFETCH(QString, fileCounter);
         QFETCH(QString, expectedNumber);
         QFETCH(QString, nextCounter);
-        scan(QStringLiteral("A1"));
+        ScanCode(QStringLiteral("A1"));
         settleByKeys();
         QCOMPARE(mainUi()->saleNumberLabel->text(), numberFor(2));
 
@@ -401,7 +395,7 @@ private slots:
         QVERIFY(m_fixture.Login());
         QCOMPARE(mainUi()->saleNumberLabel->text(), expectedNumber);
 
-        scan(QStringLiteral("B2"));
+        ScanCode(QStringLiteral("B2"));
         settleByKeys();
         QCOMPARE(Db::Scalar(QStringLiteral("select a from data3 order by ID desc")).toString(),
                  expectedNumber.trimmed());

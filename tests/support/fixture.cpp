@@ -4,13 +4,14 @@
 #include "operators/login.h"
 #include "shell/MAIN.h"
 #include "shell/settings.h"
-#include "ui_login.h"
 #include "shell/startup.h"
+#include "ui_MAIN.h"
+#include "ui_login.h"
 
-#include <QDir>
-#include <QSettings>
 #include <QComboBox>
+#include <QDir>
 #include <QLineEdit>
+#include <QSettings>
 #include <QUrl>
 
 void Fixture::Start()
@@ -102,4 +103,10 @@ void Fixture::AddProduct(const QString &code, const QString &name, double purcha
                                          {QStringLiteral("会员价"), member},
                                          {QStringLiteral("单位"), unit},
                                          {QStringLiteral("供货商"), QStringLiteral("农夫山泉")}});
+}
+
+void ScanCode(const QString &code)
+{
+    QTest::keyClicks(MainForm->ui()->codeBox, code);
+    QTest::keyClick(MainForm->ui()->codeBox, Qt::Key_Return);
 }

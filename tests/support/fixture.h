@@ -53,6 +53,9 @@ private:
     QList<QUrl> m_urls;
 };
 
+// Types a code into the main window's code box and presses Enter, as a scanner does.
+void ScanCode(const QString &code);
+
 // A test main that runs the class under the program's own application object, so an
 // engine error raised by a driven widget reaches the same event boundary as in use.
 #define ZENTRIK_TEST_MAIN(TestClass)                                                               \
