@@ -156,12 +156,12 @@ void TMainForm::ConfirmSettlement()
         Db::Transaction transaction;
         archiveSale(saleNumber);
         writeSaleSummary(saleNumber);
-        advanceSaleNumber();
+        const Settings::SaleCounter next = advanceSaleNumber();
         ExecuteStatement(*dmfm->ADOQuery7, QStringLiteral("delete from data"));
         transaction.Commit();
+        m_ui->saleNumberLabel->setText(next.number);
+        m_saleCounter = next.counter;
     }
-    m_ui->saleNumberLabel->setText(AppState::Value(kNumberKey).value_or(QString()));
-    m_saleCounter = AppState::Value(kCounterKey).value_or(m_saleCounter);
     SaveSaleCounter();
 
     if (st->printCheck->isChecked()) {
@@ -236,11 +236,14 @@ QString TMainForm::FormatSaleNumber(const QString &operatorName, const QDate &da
            QString::number(counter).rightJustified(6, QLatin1Char('0')) + QLatin1Char(' ');
 }
 
-void TMainForm::advanceSaleNumber()
+Settings::SaleCounter TMainForm::advanceSaleNumber()
 {
     const qint64 counter = std::max<qint64>(counterValue(m_saleCounter), 0) + 1;
-    AppState::SetValue(kCounterKey, QString::number(counter));
-    AppState::SetValue(kNumberKey, FormatSaleNumber(OperatorName(), QDate::currentDate(), counter));
+    const Settings::SaleCounter next{
+        FormatSaleNumber(OperatorName(), QDate::currentDate(), counter), QString::number(counter)};
+    AppState::SetValue(kCounterKey, next.counter);
+    AppState::SetValue(kNumberKey, next.number);
+    return next;
 }
 
 void TMainForm::SaveSaleCounter()

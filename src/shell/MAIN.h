@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "shell/settings.h"
+
 class QLabel;
 class QMenu;
 class FloatingPanel;
@@ -110,7 +112,8 @@ private:
     void collectReceipt(ReceiptData *receipt) const;
     void archiveSale(const QString &saleNumber);
     void writeSaleSummary(const QString &saleNumber);
-    void advanceSaleNumber();
+    // Stores the next sale number and counter (inside the sale's transaction).
+    Settings::SaleCounter advanceSaleNumber();
 
     void buildStatusBar();
     void buildMenus();
