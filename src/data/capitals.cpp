@@ -1,6 +1,6 @@
 #include "data/capitals.h"
 
-#include "components/messages.h"
+#include "data/notice.h"
 
 namespace {
 
@@ -106,8 +106,8 @@ QString AmountToCapitals(const QString &amount)
 {
     const qsizetype invalid = firstInvalidIndex(amount);
     if (invalid >= 0) {
-        Msg::Info(characterCode(amount, invalid));
-        Msg::Info(QStringLiteral("读取错误，应为数字"));
+        Notice::Show(characterCode(amount, invalid));
+        Notice::Show(QStringLiteral("读取错误，应为数字"));
         return QString();
     }
 

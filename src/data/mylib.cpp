@@ -1,10 +1,7 @@
 #include "data/mylib.h"
 
-#include "components/messages.h"
 #include "data/dataset.h"
-
-#include <QComboBox>
-#include <QLineEdit>
+#include "data/db.h"
 
 QString TrimControl(const QString &text)
 {
@@ -15,29 +12,6 @@ QString TrimControl(const QString &text)
     while (end > begin && text[end - 1].unicode() <= 0x20)
         --end;
     return text.mid(begin, end - begin);
-}
-
-namespace {
-
-bool requireText(QWidget *control, const QString &text, const QString &message)
-{
-    if (!TrimControl(text).isEmpty())
-        return true;
-    Msg::Warning(message);
-    control->setFocus(Qt::OtherFocusReason);
-    return false;
-}
-
-} // namespace
-
-bool RequireEditText(QLineEdit *edit, const QString &message)
-{
-    return requireText(edit, edit->text(), message);
-}
-
-bool RequireComboText(QComboBox *combo, const QString &message)
-{
-    return requireText(combo, combo->currentText(), message);
 }
 
 void ReopenQuery(Dataset &query, const QString &sql, const QVariantList &params)
@@ -52,23 +26,18 @@ void ExecuteStatement(Dataset &query, const QString &sql, const QVariantList &pa
 
 void OpenDistinctQuery(Dataset &query, const QString &field, const QString &table)
 {
-    // Field and table names are the program's own identifiers, never user text.
-    ReopenQuery(query,
-                QStringLiteral("select %1 from %2 group by %1 order by %1").arg(field, table));
+    ReopenQuery(query, QStringLiteral("select %1 from %2 group by %1 order by %1")
+                           .arg(Db::Quote(field), Db::Quote(table)));
 }
 
-void FillComboDistinct(Dataset &query, const QString &field, const QString &table, QComboBox *combo)
+QStringList DistinctValues(Dataset &query, const QString &field, const QString &table)
 {
-    combo->clear();
-    combo->setEditText(QString());
     OpenDistinctQuery(query, field, table);
-    QStringList items;
+    QStringList values;
     for (int row = 0; row < query.RecordCount(); ++row) {
-        const QVariant value = query.Value(row, field);
+        const QVariant value = query.Value(row, 0);
         if (!value.isNull())
-            items << value.toString();
+            values << value.toString();
     }
-    combo->addItems(items);
-    combo->setCurrentIndex(-1);
-    combo->setEditText(QString());
+    return values;
 }

@@ -1,23 +1,18 @@
 #pragma once
-// Shared routines every window uses: required-field checks, running statements on the
-// data module's datasets, pinyin initials, and the number and date texts of the program.
+// Shared routines every window uses: running statements on the data module's datasets,
+// distinct column values, pinyin initials, and the number and date texts of the program.
+// The checks of input fields built on them live in components/inputs.h.
 
 #include <QByteArray>
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
-class QLineEdit;
-class QComboBox;
 class Dataset;
 
-// --- Required fields -------------------------------------------------------------
-// True when the control holds something other than blanks and control characters.
-// Otherwise shows the caller's message in the warning box, focuses the control and
-// returns false. The control's text is never changed.
-bool RequireEditText(QLineEdit *edit, const QString &message);
-bool RequireComboText(QComboBox *combo, const QString &message);
-// The trimming those checks use: every leading and trailing character <= U+0020.
+// --- Required values -------------------------------------------------------------
+// The trimming of required fields: every leading and trailing character <= U+0020.
 QString TrimControl(const QString &text);
 
 // --- Statements ------------------------------------------------------------------
@@ -28,10 +23,9 @@ void ReopenQuery(Dataset &query, const QString &sql, const QVariantList &params 
 void ExecuteStatement(Dataset &query, const QString &sql, const QVariantList &params = {});
 // Reopens the dataset on the distinct values of one column, ascending.
 void OpenDistinctQuery(Dataset &query, const QString &field, const QString &table);
-// Refills the combo box (list and text) with the distinct values of one column.
-// Null values are skipped. The selection is not set.
-void FillComboDistinct(Dataset &query, const QString &field, const QString &table,
-                       QComboBox *combo);
+// The distinct values of one column as texts, ascending, read through `query` (left open
+// on them). Null values are skipped.
+QStringList DistinctValues(Dataset &query, const QString &field, const QString &table);
 
 // --- Pinyin initials -------------------------------------------------------------
 // One ASCII letter per character of a GBK text: the Latin initial of its reading.

@@ -2,6 +2,7 @@
 #include "ui_MAIN.h"
 #include "ui_login.h"
 
+#include "components/inputs.h"
 #include "components/messages.h"
 #include "data/dataset.h"
 #include "data/db.h"

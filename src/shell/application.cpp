@@ -2,6 +2,7 @@
 
 #include "components/messages.h"
 #include "data/db.h"
+#include "data/notice.h"
 #include "shell/maker.h"
 
 #include <QFont>
@@ -61,4 +62,6 @@ void SetUpApplication(QApplication &app)
     font.setPixelSize(12);
     app.setFont(font);
     app.setStyle(new HintStyle);
+    // What a routine of the data layer has to tell the user comes up as a plain message.
+    Notice::SetHook([](const QString &text) { Msg::Info(text); });
 }

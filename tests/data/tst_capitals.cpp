@@ -1,8 +1,8 @@
 // Amounts in capital numerals: the fen string, the zero and section rules of the walk,
 // the "整" suffix and the rejection of characters other than digits and the point.
 
-#include "components/messages.h"
 #include "data/capitals.h"
+#include "data/notice.h"
 
 #include <QTest>
 
@@ -20,22 +20,19 @@ private slots:
     void digitsAndUnits();
 
 private:
-    QList<Msg::Record> m_records;
+    QStringList m_notices;
     void captureMessages();
 };
 
 void TestCapitals::captureMessages()
 {
-    m_records.clear();
-    Msg::SetHandler([this](const Msg::Record &r) {
-        m_records << r;
-        return true;
-    });
+    m_notices.clear();
+    Notice::SetHook([this](const QString &text) { m_notices << text; });
 }
 
 void TestCapitals::cleanup()
 {
-    Msg::SetHandler(nullptr);
+    Notice::SetHook(nullptr);
 }
 
 void TestCapitals::amounts_data()
@@ -123,7 +120,7 @@ void TestCapitals::amounts()
     QFETCH(QString, expected);
     captureMessages();
     QCOMPARE(AmountToCapitals(amount), expected);
-    QVERIFY(m_records.isEmpty());
+    QVERIFY(m_notices.isEmpty());
 }
 
 void TestCapitals::invalidCharacter_data()
@@ -147,11 +144,7 @@ void TestCapitals::invalidCharacter()
     QFETCH(QString, code);
     captureMessages();
     QCOMPARE(AmountToCapitals(amount), QString());
-    QCOMPARE(m_records.size(), 2);
-    QCOMPARE(m_records.at(0).kind, Msg::Kind::Info);
-    QCOMPARE(m_records.at(0).text, code);
-    QCOMPARE(m_records.at(1).kind, Msg::Kind::Info);
-    QCOMPARE(m_records.at(1).text, QStringLiteral("读取错误，应为数字"));
+    QCOMPARE(m_notices, QStringList({code, QStringLiteral("读取错误，应为数字")}));
 }
 
 void TestCapitals::digitsAndUnits()

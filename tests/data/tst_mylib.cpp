@@ -1,5 +1,6 @@
 // Required-field checks and the statement routines every window uses.
 
+#include "components/inputs.h"
 #include "data/dataset.h"
 #include "data/db.h"
 #include "data/dm.h"

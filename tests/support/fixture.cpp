@@ -5,8 +5,6 @@
 #include "shell/MAIN.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
-#include "ui_MAIN.h"
-#include "ui_login.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -82,12 +80,13 @@ bool Fixture::Login(const QString &name, const QString &password)
         return false;
     if (!QTest::qWaitFor([] { return loginfm->isVisible(); }))
         return false;
-    Ui::Tloginfm *ui = loginfm->ui();
-    ui->userBox->setEditText(name);
-    ui->passwordBox->setFocus();
-    QTest::keyClicks(ui->passwordBox, password);
-    QTest::keyClick(ui->passwordBox, Qt::Key_Return);
-    QTest::keyClick(ui->loginButton, Qt::Key_Return);
+    auto *userBox = FindWidget<QComboBox>(loginfm, "userBox");
+    auto *passwordBox = FindWidget<QLineEdit>(loginfm, "passwordBox");
+    userBox->setEditText(name);
+    passwordBox->setFocus();
+    QTest::keyClicks(passwordBox, password);
+    QTest::keyClick(passwordBox, Qt::Key_Return);
+    QTest::keyClick(FindWidget<QWidget>(loginfm, "loginButton"), Qt::Key_Return);
     return MainForm->SessionId() != 0;
 }
 
@@ -107,6 +106,7 @@ void Fixture::AddProduct(const QString &code, const QString &name, double purcha
 
 void ScanCode(const QString &code)
 {
-    QTest::keyClicks(MainForm->ui()->codeBox, code);
-    QTest::keyClick(MainForm->ui()->codeBox, Qt::Key_Return);
+    auto *codeBox = FindWidget<QLineEdit>(MainForm, "codeBox");
+    QTest::keyClicks(codeBox, code);
+    QTest::keyClick(codeBox, Qt::Key_Return);
 }

@@ -53,6 +53,16 @@ private:
     QList<QUrl> m_urls;
 };
 
+// The widget named `name` below `root`, found as a user's tool would find it: by its object
+// name. A missing widget ends the test run with the name, so a renamed control is obvious.
+template <class T> T *FindWidget(const QObject *root, const char *name)
+{
+    T *widget = root ? root->findChild<T *>(QString::fromLatin1(name)) : nullptr;
+    if (!widget)
+        qFatal("no widget named %s", name);
+    return widget;
+}
+
 // Types a code into the main window's code box and presses Enter, as a scanner does.
 void ScanCode(const QString &code);
 
