@@ -2,6 +2,7 @@
 
 #include "data/db.h"
 
+#include <QSqlError>
 #include <QSqlRecord>
 #include <algorithm>
 #include <numeric>
@@ -258,4 +259,51 @@ QVariant Dataset::headerData(int section, Qt::Orientation orientation, int role)
         section < m_fields.size())
         return m_fields[section];
     return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+DatasetReader::DatasetReader(QSqlQuery query) : m_query(std::move(query))
+{
+    const QSqlRecord record = m_query.record();
+    for (int i = 0; i < record.count(); ++i) {
+        m_fields << record.fieldName(i);
+        m_index.insert(record.fieldName(i).toLower(), i);
+    }
+}
+
+bool DatasetReader::Next()
+{
+    m_onRow = m_query.next();
+    if (!m_onRow && m_query.lastError().isValid())
+        throw DbError(m_query.lastError().text());
+    return m_onRow;
+}
+
+QVariant DatasetReader::Value(int column) const
+{
+    if (!m_onRow || column < 0 || column >= m_fields.size())
+        return {};
+    return m_query.value(column);
+}
+
+QVariant DatasetReader::Value(const QString &field) const
+{
+    return Value(m_index.value(field.toLower(), -1));
+}
+
+QString Dataset::orderedSql() const
+{
+    if (m_sortField.isEmpty())
+        return m_sql;
+    QString sql = QStringLiteral("select * from (%1) order by %2 %3")
+                      .arg(m_sql, Db::Quote(m_sortField),
+                           m_sortOrder == Qt::AscendingOrder ? QStringLiteral("asc")
+                                                             : QStringLiteral("desc"));
+    if (const QString key = keyField(); !key.isEmpty())
+        sql += QStringLiteral(", %1").arg(Db::Quote(key));
+    return sql;
+}
+
+DatasetReader Dataset::Reader() const
+{
+    return DatasetReader(Db::Run(orderedSql(), m_params));
 }

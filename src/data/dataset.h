@@ -5,13 +5,35 @@
 // sorting can change behind it without touching them.
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QList>
+#include <QSqlQuery>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
 
 class QSqlDatabase;
+
+// Reads a dataset's statement in the dataset's current order through a forward-only
+// cursor: print-outs and exports go through all rows without holding them.
+class DatasetReader
+{
+public:
+    bool Next();                                // next row; false at the end
+    QVariant Value(int column) const;           // column of FieldNames()
+    QVariant Value(const QString &field) const; // case-insensitive; invalid when absent
+    QStringList FieldNames() const { return m_fields; }
+
+private:
+    friend class Dataset;
+    explicit DatasetReader(QSqlQuery query);
+
+    QSqlQuery m_query;
+    QStringList m_fields;
+    QHash<QString, int> m_index; // lower-case field name -> column
+    bool m_onRow = false;
+};
 
 class Dataset : public QAbstractTableModel
 {
@@ -59,6 +81,10 @@ public:
     QString SortField() const { return m_sortField; }
     Qt::SortOrder SortOrder() const { return m_sortOrder; }
 
+    // A forward-only reader over the statement in the current order (the current sort,
+    // equal values in the order of the row key). Throws DbError on an engine error.
+    DatasetReader Reader() const;
+
     // Writes the given fields of a row to the base table (by its key) and to the
     // held row. Throws DbError on an engine error and leaves the held row unchanged.
     void Post(int row, const QList<QPair<QString, QVariant>> &values);
@@ -76,6 +102,8 @@ signals:
 
 private:
     QString keyField() const;
+    // The statement in the current order: the sort field, then the row key.
+    QString orderedSql() const;
     QVariant keyOf(int row) const;
 
     QString m_name;
