@@ -2,6 +2,7 @@
 
 #include "components/messages.h"
 #include "data/dataset.h"
+#include "data/db.h"
 
 #include <QComboBox>
 #include <QLineEdit>
@@ -52,9 +53,9 @@ void ExecuteStatement(Dataset &query, const QString &sql, const QVariantList &pa
 
 void OpenDistinctQuery(Dataset &query, const QString &field, const QString &table)
 {
-    // Field and table names are the program's own identifiers, never user text.
-    ReopenQuery(query,
-                QStringLiteral("select %1 from %2 group by %1 order by %1").arg(field, table));
+    // Field and table names are the program's own identifiers, quoted all the same.
+    ReopenQuery(query, QStringLiteral("select %1 from %2 group by %1 order by %1")
+                           .arg(Db::Quote(field), Db::Quote(table)));
 }
 
 void FillComboDistinct(Dataset &query, const QString &field, const QString &table, QComboBox *combo)
