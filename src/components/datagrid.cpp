@@ -66,6 +66,7 @@ public:
         m_dataset = dataset;
         if (dataset)
             connectDataset(dataset);
+        requestSums();
         refresh();
         endResetModel();
         if (afterReset)
@@ -77,6 +78,7 @@ public:
         beginResetModel();
         columns = list;
         markers = QList<DataGrid::SortMarker>(list.size(), DataGrid::SortMarker::None);
+        requestSums();
         refresh();
         endResetModel();
     }
@@ -93,6 +95,8 @@ public:
             return {};
         if (c.footer == GridColumn::Footer::Text)
             return c.footerFormat;
+        if (m_footerPending.value(column, false))
+            return {};
         const double value = footerValue(column);
         const QString money = QStringLiteral("0.00");
         if (const qsizetype at = c.footerFormat.indexOf(money); at >= 0)
@@ -163,11 +167,12 @@ private:
         refreshFooters();
     }
 
-    // Compensated (Neumaier) sums: the footer does not drift with the row order, so a
-    // sorted grid shows the same total as the unsorted one.
+    // Sums are the dataset's own, computed by the engine over its whole statement; a
+    // large result's sums follow the rows when they are ready.
     void refreshFooters()
     {
         m_footerValues = QList<double>(columns.size(), 0.0);
+        m_footerPending = QList<bool>(columns.size(), false);
         const int rows = m_dataset ? m_dataset->RecordCount() : 0;
         for (int column = 0; column < columns.size(); ++column) {
             if (columns[column].footer == GridColumn::Footer::Count) {
@@ -176,20 +181,20 @@ private:
             }
             if (columns[column].footer != GridColumn::Footer::Sum || fieldColumn(column) < 0)
                 continue;
-            double sum = 0.0;
-            double compensation = 0.0;
-            for (int row = 0; row < rows; ++row) {
-                const QVariant value = m_dataset->Value(row, fieldColumn(column));
-                bool ok = false;
-                const double x = value.isNull() ? 0.0 : value.toDouble(&ok);
-                if (!ok)
-                    continue;
-                const double t = sum + x;
-                compensation += std::fabs(sum) >= std::fabs(x) ? (sum - t) + x : (x - t) + sum;
-                sum = t;
-            }
-            m_footerValues[column] = sum + compensation;
+            m_footerPending[column] = !m_dataset->SumsReady();
+            m_footerValues[column] = m_dataset->Sum(columns[column].field);
         }
+    }
+
+    void requestSums()
+    {
+        if (!m_dataset)
+            return;
+        QStringList fields;
+        for (const GridColumn &c : std::as_const(columns))
+            if (c.footer == GridColumn::Footer::Sum)
+                fields << c.field;
+        m_dataset->RequestSums(fields);
     }
 
     void changed()
@@ -253,6 +258,7 @@ private:
             changing = false;
             changed();
         });
+        m_connections << connect(d, &Dataset::SumsChanged, this, [this] { changed(); });
         // The dataset may go before the grid: show nothing from then on.
         m_connections << connect(d, &QObject::destroyed, this, [this] {
             m_dataset = nullptr;
@@ -269,6 +275,7 @@ private:
     QList<QMetaObject::Connection> m_connections;
     QList<int> m_fieldIndex;
     QList<double> m_footerValues;
+    QList<bool> m_footerPending; // sum still being computed
 };
 
 // Titles: one row of captions, or a top band over the captions when a column has a

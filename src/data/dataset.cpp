@@ -2,10 +2,37 @@
 
 #include "data/db.h"
 
+#include <QCoreApplication>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlRecord>
+#include <QThread>
 #include <algorithm>
-#include <numeric>
+
+namespace {
+
+// A statement over one table without a key of its own, into which the row identity
+// can be put: "select * from sp where ..." (no distinct, no grouping).
+bool canSelectRowId(const QString &sql)
+{
+    static const QRegularExpression plain(QStringLiteral("^\\s*select\\s+(?!distinct\\b)"),
+                                          QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression grouped(QStringLiteral("\\b(group\\s+by|union|join)\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    return plain.match(sql).hasMatch() && !grouped.match(sql).hasMatch();
+}
+
+QString withRowId(const QString &sql)
+{
+    static const QRegularExpression select(QStringLiteral("^\\s*select\\s+"),
+                                           QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = select.match(sql);
+    return sql.left(match.capturedLength()) +
+           QStringLiteral("%1 as %1, ").arg(Db::Quote(Db::RowIdColumn())) +
+           sql.mid(match.capturedLength());
+}
+
+} // namespace
 
 Dataset::Dataset(const QString &name, const QString &baseTable, const QString &initialSql,
                  QObject *parent)
@@ -13,35 +40,76 @@ Dataset::Dataset(const QString &name, const QString &baseTable, const QString &i
 {
 }
 
+Dataset::~Dataset()
+{
+    ++m_sumGeneration;
+    for (QThread *thread : std::as_const(m_sumThreads))
+        thread->wait();
+}
+
+int Dataset::BlockSize()
+{
+    return 256;
+}
+
+int Dataset::MaxBlocks()
+{
+    return 16;
+}
+
+int Dataset::SmallResult()
+{
+    return 20000;
+}
+
 void Dataset::Open(const QString &sql, const QVariantList &params)
 {
     Close();
-    m_sql = sql;
-    m_params = params;
-    QSqlQuery query = Db::Run(sql, params);
+    QString statement = sql;
+    if (!m_baseTable.isEmpty() && Db::KeyColumn(m_baseTable).isEmpty() && canSelectRowId(sql))
+        statement = withRowId(sql);
 
+    // The first block tells the field names and, when it is not full, the count.
+    QSqlQuery query = Db::Run(Db::Window(statement, BlockSize(), 0), params);
     QStringList fields;
     const QSqlRecord record = query.record();
     for (int i = 0; i < record.count(); ++i)
         fields << record.fieldName(i);
-    QVector<QVector<QVariant>> rows;
+    QVector<Row> first;
     while (query.next()) {
-        QVector<QVariant> row(fields.size());
+        Row row(fields.size());
         for (int i = 0; i < fields.size(); ++i)
             row[i] = query.value(i);
-        rows.push_back(std::move(row));
+        first.push_back(std::move(row));
     }
+    if (query.lastError().isValid())
+        throw DbError(query.lastError().text());
+    int count = static_cast<int>(first.size());
+    if (count == BlockSize())
+        count =
+            Db::Scalar(QStringLiteral("select count(*) from (%1)").arg(statement), params).toInt();
 
     beginResetModel();
+    m_sql = statement;
+    m_params = params;
     m_fields = std::move(fields);
-    m_rows = std::move(rows);
-    m_fetchOrder.resize(m_rows.size());
-    std::iota(m_fetchOrder.begin(), m_fetchOrder.end(), 0);
+    m_fieldIndex.clear();
+    for (int i = static_cast<int>(m_fields.size()) - 1; i >= 0; --i)
+        m_fieldIndex.insert(m_fields[i].toLower(), i);
+    m_count = count;
+    if (!first.isEmpty()) {
+        m_blocks.insert(0, std::move(first));
+        m_recent = {0};
+    }
     m_sortField.clear();
     m_open = true;
+    ++m_sumGeneration;
+    m_sums.clear();
+    m_sumsReady = m_sumFields.isEmpty();
     endResetModel();
-    m_current = m_rows.isEmpty() ? -1 : 0;
+    m_current = m_count == 0 ? -1 : 0;
     emit CurrentRowChanged(m_current);
+    refreshSums();
 }
 
 void Dataset::Open()
@@ -59,32 +127,71 @@ void Dataset::Execute(const QString &sql, const QVariantList &params)
 
 void Dataset::Close()
 {
-    if (!m_open && m_rows.isEmpty())
+    if (!m_open && m_count == 0)
         return;
     beginResetModel();
     m_open = false;
-    m_rows.clear();
-    m_fetchOrder.clear();
+    clearBlocks();
+    m_count = 0;
     m_fields.clear();
+    m_fieldIndex.clear();
     m_sortField.clear();
     endResetModel();
     m_current = -1;
+    ++m_sumGeneration;
+    m_sums.clear();
+    m_sumsReady = true;
     emit CurrentRowChanged(m_current);
+}
+
+void Dataset::clearBlocks()
+{
+    m_blocks.clear();
+    m_recent.clear();
 }
 
 int Dataset::FieldIndex(const QString &field) const
 {
-    for (int i = 0; i < m_fields.size(); ++i)
-        if (m_fields[i].compare(field, Qt::CaseInsensitive) == 0)
-            return i;
-    return -1;
+    return m_fieldIndex.value(field.toLower(), -1);
+}
+
+const Dataset::Row *Dataset::row(int index) const
+{
+    if (index < 0 || index >= m_count)
+        return nullptr;
+    const int block = index / BlockSize();
+    auto it = m_blocks.find(block);
+    if (it == m_blocks.end()) {
+        QSqlQuery query =
+            Db::Run(Db::Window(orderedSql(), BlockSize(), block * BlockSize()), m_params);
+        QVector<Row> rows;
+        rows.reserve(BlockSize());
+        while (query.next()) {
+            Row r(m_fields.size());
+            for (int i = 0; i < m_fields.size(); ++i)
+                r[i] = query.value(i);
+            rows.push_back(std::move(r));
+        }
+        if (query.lastError().isValid())
+            throw DbError(query.lastError().text());
+        while (m_blocks.size() >= MaxBlocks() && !m_recent.isEmpty())
+            m_blocks.remove(m_recent.takeFirst());
+        it = m_blocks.insert(block, std::move(rows));
+        m_recent << block;
+    } else if (m_recent.last() != block) {
+        m_recent.removeOne(block);
+        m_recent << block;
+    }
+    const int offset = index % BlockSize();
+    return offset < it->size() ? &(*it)[offset] : nullptr;
 }
 
 QVariant Dataset::Value(int row, int column) const
 {
-    if (row < 0 || row >= RecordCount() || column < 0 || column >= m_fields.size())
+    if (column < 0 || column >= m_fields.size())
         return {};
-    return m_rows[row][column];
+    const Row *r = this->row(row);
+    return r ? r->at(column) : QVariant();
 }
 
 QVariant Dataset::Value(int row, const QString &field) const
@@ -123,69 +230,46 @@ QVariant Dataset::Field(const QString &field) const
     return Eof() ? QVariant() : Value(m_current, field);
 }
 
-namespace {
-
-// Orders two values the way a user reading the column expects: nulls first, numbers
-// by value, everything else by its text.
-int compareValues(const QVariant &a, const QVariant &b)
-{
-    if (a.isNull() || b.isNull())
-        return int(!a.isNull()) - int(!b.isNull());
-    bool aNum = false;
-    bool bNum = false;
-    const double x = a.toDouble(&aNum);
-    const double y = b.toDouble(&bNum);
-    const auto isNumber = [](const QVariant &v) {
-        const int id = v.typeId();
-        return id == QMetaType::Double || id == QMetaType::Int || id == QMetaType::LongLong ||
-               id == QMetaType::UInt || id == QMetaType::ULongLong;
-    };
-    if (isNumber(a) && isNumber(b) && aNum && bNum)
-        return (x > y) - (x < y);
-    return a.toString().compare(b.toString());
-}
-
-} // namespace
-
 void Dataset::Sort(const QString &field, Qt::SortOrder order)
 {
     const int column = FieldIndex(field);
-    QVector<int> permutation(m_rows.size());
-    std::iota(permutation.begin(), permutation.end(), 0);
-    if (column < 0) {
-        std::stable_sort(permutation.begin(), permutation.end(),
-                         [&](int l, int r) { return m_fetchOrder[l] < m_fetchOrder[r]; });
-    } else {
-        std::stable_sort(permutation.begin(), permutation.end(), [&](int l, int r) {
-            const int c = compareValues(m_rows[l][column], m_rows[r][column]);
-            return order == Qt::AscendingOrder ? c < 0 : c > 0;
-        });
-    }
-
-    const int currentOrdinal = Eof() ? -1 : m_fetchOrder[m_current];
+    const QString key = keyField();
+    const QVariant currentKey =
+        (!Eof() && !key.isEmpty() && m_count <= SmallResult()) ? Value(m_current, key) : QVariant();
     beginResetModel();
-    QVector<QVector<QVariant>> rows;
-    QVector<int> fetchOrder;
-    rows.reserve(m_rows.size());
-    fetchOrder.reserve(m_rows.size());
-    for (int index : permutation) {
-        rows.push_back(std::move(m_rows[index]));
-        fetchOrder.push_back(m_fetchOrder[index]);
-    }
-    m_rows = std::move(rows);
-    m_fetchOrder = std::move(fetchOrder);
     m_sortField = column < 0 ? QString() : m_fields[column];
     m_sortOrder = order;
+    clearBlocks();
     endResetModel();
-    m_current = currentOrdinal < 0 ? -1 : static_cast<int>(m_fetchOrder.indexOf(currentOrdinal));
+    int current = m_count == 0 ? -1 : 0;
+    if (currentKey.isValid())
+        current = positionOf(currentKey);
+    m_current = current;
     emit CurrentRowChanged(m_current);
+}
+
+int Dataset::positionOf(const QVariant &key) const
+{
+    const QString k = Db::Quote(keyField());
+    const QString sql =
+        QStringLiteral("select n from (select %1 as k, row_number() over (%2) - 1 as n from (%3)) "
+                       "where k = ?")
+            .arg(k, orderClause(), m_sql);
+    QVariantList params = m_params;
+    params << key;
+    const QVariant n = Db::Scalar(sql, params);
+    return n.isValid() ? n.toInt() : (m_count == 0 ? -1 : 0);
 }
 
 QString Dataset::keyField() const
 {
-    for (const QString &candidate : {QStringLiteral("id"), Db::RowIdColumn()})
-        if (FieldIndex(candidate) >= 0)
-            return m_fields[FieldIndex(candidate)];
+    QStringList candidates{QStringLiteral("id"), Db::RowIdColumn()};
+    if (!m_baseTable.isEmpty())
+        if (const QString key = Db::KeyColumn(m_baseTable); !key.isEmpty())
+            candidates.prepend(key);
+    for (const QString &candidate : std::as_const(candidates))
+        if (const int column = FieldIndex(candidate); column >= 0)
+            return m_fields[column];
     return {};
 }
 
@@ -209,15 +293,23 @@ void Dataset::Post(int row, const QList<QPair<QString, QVariant>> &values)
         params << value;
     }
     params << key;
+    const QString keyColumn = keyField().compare(Db::RowIdColumn(), Qt::CaseInsensitive) == 0
+                                  ? Db::RowIdColumn()
+                                  : Db::Quote(keyField());
     Db::Run(QStringLiteral("update %1 set %2 where %3=?")
-                .arg(m_baseTable, sets.join(QLatin1Char(',')), Db::Quote(keyField())),
+                .arg(m_baseTable, sets.join(QLatin1Char(',')), keyColumn),
             params);
-    for (const auto &[field, value] : values) {
-        const int column = FieldIndex(field);
-        if (column >= 0)
-            m_rows[row][column] = value;
+    // The row stays where it is shown; a later fetch of its block reads it from the
+    // table again.
+    if (auto it = m_blocks.find(row / BlockSize());
+        it != m_blocks.end() && row % BlockSize() < it->size()) {
+        Row &held = (*it)[row % BlockSize()];
+        for (const auto &[field, value] : values)
+            if (const int column = FieldIndex(field); column >= 0)
+                held[column] = value;
     }
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    refreshSums();
 }
 
 void Dataset::DeleteRow(int row)
@@ -225,15 +317,115 @@ void Dataset::DeleteRow(int row)
     if (row < 0 || row >= RecordCount())
         return;
     const QVariant key = keyOf(row);
-    Db::Run(QStringLiteral("delete from %1 where %2=?").arg(m_baseTable, Db::Quote(keyField())),
-            {key});
+    const QString keyColumn = keyField().compare(Db::RowIdColumn(), Qt::CaseInsensitive) == 0
+                                  ? Db::RowIdColumn()
+                                  : Db::Quote(keyField());
+    Db::Run(QStringLiteral("delete from %1 where %2=?").arg(m_baseTable, keyColumn), {key});
     beginRemoveRows({}, row, row);
-    m_rows.removeAt(row);
-    m_fetchOrder.removeAt(row);
+    // Rows after the deleted one move up: their blocks are read again when needed.
+    const int block = row / BlockSize();
+    if (auto it = m_blocks.find(block); it != m_blocks.end() && row % BlockSize() < it->size())
+        it->removeAt(row % BlockSize());
+    --m_count;
+    const int heldInBlock = std::min(BlockSize(), m_count - block * BlockSize());
+    for (auto it = m_blocks.begin(); it != m_blocks.end();) {
+        if (it.key() > block || (it.key() == block && it->size() < heldInBlock)) {
+            m_recent.removeOne(it.key());
+            it = m_blocks.erase(it);
+        } else {
+            ++it;
+        }
+    }
     endRemoveRows();
     if (m_current >= RecordCount())
         m_current = RecordCount() - 1;
     emit CurrentRowChanged(m_current);
+    refreshSums();
+}
+
+void Dataset::RequestSums(const QStringList &fields)
+{
+    bool added = false;
+    for (const QString &field : fields)
+        if (!m_sumFields.contains(field.toLower())) {
+            m_sumFields << field.toLower();
+            added = true;
+        }
+    if (added && m_open)
+        refreshSums();
+}
+
+double Dataset::Sum(const QString &field) const
+{
+    return m_sums.value(field.toLower(), 0.0);
+}
+
+void Dataset::refreshSums()
+{
+    const int generation = ++m_sumGeneration;
+    QStringList fields;
+    QStringList terms;
+    for (const QString &field : std::as_const(m_sumFields))
+        if (const int column = FieldIndex(field); column >= 0) {
+            fields << field;
+            terms << QStringLiteral("coalesce(sum(%1), 0)").arg(Db::Quote(m_fields[column]));
+        }
+    m_sums.clear();
+    if (terms.isEmpty() || m_count == 0) {
+        m_sumsReady = true;
+        emit SumsChanged();
+        return;
+    }
+    const QString sql =
+        QStringLiteral("select %1 from (%2)").arg(terms.join(QLatin1Char(',')), m_sql);
+    const QString path = Db::FilePath();
+    // A result held in an open transaction is only visible to this connection.
+    if (m_count <= SmallResult() || Db::InTransaction() || path.isEmpty() ||
+        path == QStringLiteral(":memory:")) {
+        QSqlQuery query = Db::Run(sql, m_params);
+        if (query.next())
+            for (int i = 0; i < fields.size(); ++i)
+                m_sums.insert(fields[i], query.value(i).toDouble());
+        m_sumsReady = true;
+        emit SumsChanged();
+        return;
+    }
+    m_sumsReady = false;
+    emit SumsChanged();
+    const QVariantList params = m_params;
+    QThread *thread = QThread::create([this, generation, path, sql, params, fields] {
+        QHash<QString, double> sums;
+        try {
+            const QVariantList row = Db::FirstRowAside(path, sql, params);
+            for (int i = 0; i < fields.size() && i < row.size(); ++i)
+                sums.insert(fields[i], row[i].toDouble());
+        } catch (const DbError &) {
+            // The footer stays empty; the rows themselves are unaffected.
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation, sums] {
+                if (generation != m_sumGeneration)
+                    return;
+                m_sums = sums;
+                m_sumsReady = true;
+                emit SumsChanged();
+            },
+            Qt::QueuedConnection);
+    });
+    m_sumThreads << thread;
+    connect(thread, &QThread::finished, this, [this, thread] {
+        m_sumThreads.removeOne(thread);
+        thread->deleteLater();
+    });
+    thread->start();
+}
+
+void Dataset::WaitForSums()
+{
+    for (QThread *thread : std::as_const(m_sumThreads))
+        thread->wait();
+    QCoreApplication::sendPostedEvents(this);
 }
 
 int Dataset::rowCount(const QModelIndex &parent) const
@@ -250,7 +442,11 @@ QVariant Dataset::data(const QModelIndex &index, int role) const
 {
     if (role != Qt::DisplayRole && role != Qt::EditRole)
         return {};
-    return Value(index.row(), index.column());
+    try {
+        return Value(index.row(), index.column());
+    } catch (const DbError &) {
+        return {}; // a view painting rows has no one to tell; the next action will
+    }
 }
 
 QVariant Dataset::headerData(int section, Qt::Orientation orientation, int role) const
@@ -290,17 +486,24 @@ QVariant DatasetReader::Value(const QString &field) const
     return Value(m_index.value(field.toLower(), -1));
 }
 
+QString Dataset::orderClause() const
+{
+    if (m_sortField.isEmpty())
+        return {};
+    QString clause = QStringLiteral("order by %1 %2")
+                         .arg(Db::Quote(m_sortField), m_sortOrder == Qt::AscendingOrder
+                                                          ? QStringLiteral("asc")
+                                                          : QStringLiteral("desc"));
+    if (const QString key = keyField(); !key.isEmpty())
+        clause += QStringLiteral(", %1").arg(Db::Quote(key));
+    return clause;
+}
+
 QString Dataset::orderedSql() const
 {
     if (m_sortField.isEmpty())
         return m_sql;
-    QString sql = QStringLiteral("select * from (%1) order by %2 %3")
-                      .arg(m_sql, Db::Quote(m_sortField),
-                           m_sortOrder == Qt::AscendingOrder ? QStringLiteral("asc")
-                                                             : QStringLiteral("desc"));
-    if (const QString key = keyField(); !key.isEmpty())
-        sql += QStringLiteral(", %1").arg(Db::Quote(key));
-    return sql;
+    return QStringLiteral("select * from (%1) %2").arg(m_sql, orderClause());
 }
 
 DatasetReader Dataset::Reader() const

@@ -1,12 +1,14 @@
 #pragma once
-// A fully fetched query result with a current row, an in-memory stable sort and row
-// edits written back to its base table. Grids show it directly; print-outs and exports
-// read it in its current order. Windows use only this interface, so fetching or
-// sorting can change behind it without touching them.
+// A query result with a current row, a sort, footer sums and row edits written back to
+// its base table. Rows are fetched in blocks as they are read (a grid reads what it
+// shows) and only a bounded number of blocks is held; the record count, the sort and
+// the sums are the engine's work over the same statement. Grids show it directly;
+// print-outs and exports read it in its current order through a DatasetReader.
 
 #include <QAbstractTableModel>
 #include <QHash>
 #include <QList>
+#include <QSet>
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
@@ -35,6 +37,8 @@ private:
     bool m_onRow = false;
 };
 
+class QThread;
+
 class Dataset : public QAbstractTableModel
 {
     Q_OBJECT
@@ -43,13 +47,16 @@ public:
     // edits and deletions write back to (empty for read-only results).
     Dataset(const QString &name, const QString &baseTable, const QString &initialSql,
             QObject *parent = nullptr);
+    ~Dataset() override;
 
     QString Name() const { return m_name; }
     QString BaseTable() const { return m_baseTable; }
     QString Sql() const { return m_sql; }
 
-    // Runs `sql` (with `params` bound to its `?` placeholders) and holds its rows;
-    // positions on the first row. Throws DbError on an engine error (left closed).
+    // Runs `sql` (with `params` bound to its `?` placeholders), counts its rows and
+    // fetches the first block; positions on the first row. A statement over a base table
+    // without a key column of its own also selects the engine's row identity, so its
+    // rows can be edited. Throws DbError on an engine error (left closed).
     void Open(const QString &sql, const QVariantList &params = {});
     // Opens the statement the dataset was last given (or its initial statement).
     void Open();
@@ -59,9 +66,11 @@ public:
     bool IsOpen() const { return m_open; }
 
     // Exact record count (0 when closed).
-    int RecordCount() const { return static_cast<int>(m_rows.size()); }
+    int RecordCount() const { return m_count; }
     QStringList FieldNames() const { return m_fields; }
     int FieldIndex(const QString &field) const; // -1 when absent; case-insensitive
+    // A row's value, fetched with its block when not held. Throws DbError on an engine
+    // error; invalid for a row or column out of range.
     QVariant Value(int row, const QString &field) const;
     QVariant Value(int row, int column) const;
 
@@ -75,8 +84,10 @@ public:
     // Value of a field in the current row (invalid QVariant when Eof).
     QVariant Field(const QString &field) const;
 
-    // Stable in-memory sort by one field; numbers compare as numbers, texts by their
-    // Unicode order. An empty field name restores the fetched order.
+    // Re-runs the statement ordered by one field, equal values in the order of the row
+    // key; nulls come first in ascending order. An empty field name restores the
+    // statement's own order. The current row stays on its record in small results and
+    // goes to the first row in large ones.
     void Sort(const QString &field, Qt::SortOrder order);
     QString SortField() const { return m_sortField; }
     Qt::SortOrder SortOrder() const { return m_sortOrder; }
@@ -85,11 +96,30 @@ public:
     // equal values in the order of the row key). Throws DbError on an engine error.
     DatasetReader Reader() const;
 
+    // Footer sums. Fields asked for here are summed by the engine over the whole
+    // statement after every open, edit and deletion. Small results are summed at once;
+    // over a large one the sums are computed aside and SumsChanged() follows when they
+    // are ready, so the rows show first and input is not held up.
+    void RequestSums(const QStringList &fields);
+    bool SumsReady() const { return m_sumsReady; }
+    // Sum of a requested field's numbers (0 until ready, for an unknown field or none).
+    double Sum(const QString &field) const;
+    // Waits for sums being computed aside (tests and the benchmark).
+    void WaitForSums();
+
     // Writes the given fields of a row to the base table (by its key) and to the
     // held row. Throws DbError on an engine error and leaves the held row unchanged.
     void Post(int row, const QList<QPair<QString, QVariant>> &values);
-    // Deletes a row from the base table and from the held rows.
+    // Deletes a row from the base table and from the result.
     void DeleteRow(int row);
+
+    // Rows a block holds, and how many blocks are held at most.
+    static int BlockSize();
+    static int MaxBlocks();
+    // Results up to this size are summed at once and keep their current row on a sort.
+    static int SmallResult();
+    // Blocks held now (tests).
+    int HeldBlocks() const { return static_cast<int>(m_blocks.size()); }
 
     // QAbstractTableModel
     int rowCount(const QModelIndex &parent = {}) const override;
@@ -99,12 +129,19 @@ public:
 
 signals:
     void CurrentRowChanged(int row);
+    void SumsChanged();
 
 private:
+    using Row = QVector<QVariant>;
     QString keyField() const;
+    QVariant keyOf(int row) const;
     // The statement in the current order: the sort field, then the row key.
     QString orderedSql() const;
-    QVariant keyOf(int row) const;
+    QString orderClause() const; // empty in the statement's own order
+    const Row *row(int index) const;
+    void clearBlocks();
+    void refreshSums();
+    int positionOf(const QVariant &key) const;
 
     QString m_name;
     QString m_baseTable;
@@ -112,9 +149,19 @@ private:
     QVariantList m_params;
     bool m_open = false;
     QStringList m_fields;
-    QVector<QVector<QVariant>> m_rows;
-    QVector<int> m_fetchOrder; // ordinal of each row as fetched, to restore the order
+    QHash<QString, int> m_fieldIndex; // lower-case name -> column
+    int m_count = 0;
     int m_current = -1;
     QString m_sortField;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
+
+    // Held blocks by number, the most recently read last in m_recent.
+    mutable QHash<int, QVector<Row>> m_blocks;
+    mutable QList<int> m_recent;
+
+    QStringList m_sumFields;
+    QHash<QString, double> m_sums; // lower-case name -> sum
+    bool m_sumsReady = true;
+    int m_sumGeneration = 0;
+    QList<QThread *> m_sumThreads;
 };

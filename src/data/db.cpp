@@ -1,6 +1,9 @@
 #include "data/db.h"
 
+#include <QAtomicInt>
+#include <QHash>
 #include <QSqlError>
+#include <QSqlRecord>
 
 namespace Db {
 
@@ -64,22 +67,162 @@ QString RowIdColumn()
     return QStringLiteral("rowid");
 }
 
-Transaction::Transaction()
+QString KeyColumn(const QString &table)
 {
-    if (!Connection().transaction())
-        throw DbError(Connection().lastError().text());
+    static QHash<QString, QString> known; // file and table -> key column
+    const QString id = FilePath() + QLatin1Char('\n') + table.toLower();
+    if (const auto it = known.constFind(id); it != known.cend())
+        return *it;
+    QString key;
+    QSqlQuery query =
+        Run(QStringLiteral("select name, type from pragma_table_info(?) where pk = 1"), {table});
+    if (query.next() &&
+        query.value(1).toString().compare(QStringLiteral("integer"), Qt::CaseInsensitive) == 0)
+        key = query.value(0).toString();
+    if (!query.next())
+        known.insert(id, key);
+    else
+        key.clear(); // a composite key is not a row identity
+    return key;
+}
+
+QString Window(const QString &sql, int limit, int offset)
+{
+    return QStringLiteral("select * from (%1) limit %2 offset %3").arg(sql).arg(limit).arg(offset);
+}
+
+namespace {
+
+void runOn(QSqlDatabase &db, const QString &sql)
+{
+    QSqlQuery query(db);
+    if (!query.exec(sql))
+        throw DbError(query.lastError().text());
+}
+
+} // namespace
+
+void ConfigureConnection(QSqlDatabase &db)
+{
+    // A settled sale must survive a power cut: every commit is synced to the log. WAL
+    // keeps readers and the writer apart. The log is copied into the file aside
+    // (CheckpointAside), never inside a commit, so a commit never stalls on it.
+    runOn(db, QStringLiteral("PRAGMA journal_mode=WAL"));
+    runOn(db, QStringLiteral("PRAGMA synchronous=FULL"));
+    runOn(db, QStringLiteral("PRAGMA wal_autocheckpoint=0"));
+}
+
+QVariantList FirstRowAside(const QString &path, const QString &sql, const QVariantList &params)
+{
+    static QAtomicInt counter;
+    const QString name = QStringLiteral("zentrik-aside-%1").arg(counter.fetchAndAddRelaxed(1));
+    QVariantList row;
+    QString error;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(path);
+        if (!db.open()) {
+            error = db.lastError().text();
+        } else {
+            QSqlQuery query(db);
+            query.setForwardOnly(true);
+            bool ok = query.prepare(QStringLiteral("PRAGMA synchronous=FULL")) && query.exec();
+            ok = ok && query.prepare(sql);
+            for (const QVariant &value : params)
+                query.addBindValue(value);
+            if (ok && query.exec()) {
+                if (query.next())
+                    for (int i = 0; i < query.record().count(); ++i)
+                        row << query.value(i);
+            } else {
+                error = query.lastError().text();
+            }
+            query.finish();
+            db.close();
+        }
+    }
+    QSqlDatabase::removeDatabase(name);
+    if (!error.isEmpty())
+        throw DbError(error);
+    return row;
+}
+
+void CheckpointAside(const QString &path)
+{
+    FirstRowAside(path, QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"), {});
+}
+
+int UserVersion()
+{
+    return Scalar(QStringLiteral("PRAGMA user_version")).toInt();
+}
+
+void SetUserVersion(int version)
+{
+    // PRAGMA takes no bound parameters; the version is the program's own integer.
+    Run(QStringLiteral("PRAGMA user_version = %1").arg(version));
+}
+
+int TableCount()
+{
+    return Scalar(QStringLiteral("select count(*) from sqlite_master where type='table'")).toInt();
+}
+
+QString FilePath()
+{
+    return Connection().databaseName();
+}
+
+namespace {
+int transactionDepth = 0;
+
+QString savepointName(int level)
+{
+    return QStringLiteral("zentrik_%1").arg(level);
+}
+} // namespace
+
+bool InTransaction()
+{
+    return transactionDepth > 0;
+}
+
+Transaction::Transaction() : m_level(transactionDepth)
+{
+    if (m_level == 0) {
+        if (!Connection().transaction())
+            throw DbError(Connection().lastError().text());
+    } else {
+        Run(QStringLiteral("SAVEPOINT %1").arg(savepointName(m_level)));
+    }
+    ++transactionDepth;
 }
 
 Transaction::~Transaction()
 {
-    if (!m_done)
+    --transactionDepth;
+    if (m_done)
+        return;
+    if (m_level == 0) {
         Connection().rollback();
+        return;
+    }
+    try {
+        Run(QStringLiteral("ROLLBACK TO %1").arg(savepointName(m_level)));
+        Run(QStringLiteral("RELEASE %1").arg(savepointName(m_level)));
+    } catch (const DbError &) {
+        // The outer transaction's rollback undoes these statements as well.
+    }
 }
 
 void Transaction::Commit()
 {
-    if (!Connection().commit())
-        throw DbError(Connection().lastError().text());
+    if (m_level == 0) {
+        if (!Connection().commit())
+            throw DbError(Connection().lastError().text());
+    } else {
+        Run(QStringLiteral("RELEASE %1").arg(savepointName(m_level)));
+    }
     m_done = true;
 }
 

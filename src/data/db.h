@@ -45,9 +45,34 @@ qint64 InsertRow(const QString &table, const Row &values);
 
 // The engine's own row identity, for the table that has no key column of its own.
 QString RowIdColumn();
+// The table's integer key column, or empty when it has none (read from the engine's
+// catalogue once per table and connection).
+QString KeyColumn(const QString &table);
+// `sql` limited to `limit` rows from row `offset` on.
+QString Window(const QString &sql, int limit, int offset);
+
+// Settings every connection to the file gets: write-ahead log, full sync of every
+// commit. Checkpoints are left to CheckpointAside(), so that no commit pays for one.
+void ConfigureConnection(QSqlDatabase &db);
+// Copies the write-ahead log into the database file on a connection of its own,
+// without blocking the program's writer. Safe from any thread.
+void CheckpointAside(const QString &path);
+// Schema version stored in the file (0 for a new file).
+int UserVersion();
+void SetUserVersion(int version);
+// Number of tables in the file.
+int TableCount();
+// File of the program's connection.
+QString FilePath();
+
+// Runs `sql` on a connection of its own to the file at `path` and returns its first
+// row (empty when none). For work done aside from the program's thread; throws DbError.
+QVariantList FirstRowAside(const QString &path, const QString &sql, const QVariantList &params);
 
 // All statements between construction and Commit() are stored together or not at all:
-// the destructor rolls back a transaction that was not committed.
+// the destructor rolls back a transaction that was not committed. Transactions nest: an
+// inner one is a savepoint, whose rollback undoes its own statements only and whose
+// commit lets the outer one decide.
 class Transaction
 {
 public:
@@ -59,6 +84,9 @@ public:
 
 private:
     bool m_done = false;
+    int m_level = 0; // 0 outermost
 };
+// Whether a Transaction is open on the program's connection.
+bool InTransaction();
 
 } // namespace Db

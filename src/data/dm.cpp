@@ -7,6 +7,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
+#include <QThread>
+#include <QTimer>
 
 Tdmfm *dmfm = nullptr;
 
@@ -28,16 +30,21 @@ void runScript(const QString &script)
     }
 }
 
-int userVersion()
-{
-    return Db::Scalar(QStringLiteral("PRAGMA user_version")).toInt();
-}
+// Indexes for every lookup and filter: the code at the till and in the catalogue, the
+// cart's code, the sale number, date and code of the sale lines, the sale number and
+// date of the summaries. Files of version 1 may lack some of them.
+const char *const lookupIndexes[] = {
+    "CREATE INDEX IF NOT EXISTS sp_code ON sp (\"商品编码\")",
+    "CREATE INDEX IF NOT EXISTS data_code ON data (\"c\")",
+    "CREATE INDEX IF NOT EXISTS data1_sale ON data1 (\"h\")",
+    "CREATE INDEX IF NOT EXISTS data1_day ON data1 (\"day1\")",
+    "CREATE INDEX IF NOT EXISTS data1_code ON data1 (\"c\")",
+    "CREATE INDEX IF NOT EXISTS data3_sale ON data3 (\"a\")",
+    "CREATE INDEX IF NOT EXISTS data3_day ON data3 (\"day1\")",
+};
 
-void setUserVersion(int version)
-{
-    // PRAGMA takes no bound parameters; the version is the program's own integer.
-    Db::Run(QStringLiteral("PRAGMA user_version = %1").arg(version));
-}
+// How often the write-ahead log is copied into the file, aside from the program's thread.
+const int checkpointIntervalMs = 2000;
 
 } // namespace
 
@@ -72,7 +79,37 @@ Tdmfm::Tdmfm(const QString &path, QObject *parent)
     ADOTable4 = new Dataset(QStringLiteral("ADOTable4"), QStringLiteral("sp"),
                             QStringLiteral("select * from sp"), this);
 
+    m_checkpointTimer = new QTimer(this);
+    m_checkpointTimer->setInterval(checkpointIntervalMs);
+    connect(m_checkpointTimer, &QTimer::timeout, this, &Tdmfm::checkpointAside);
     OpenConnection();
+}
+
+void Tdmfm::checkpointAside()
+{
+    if (m_checkpointer && m_checkpointer->isRunning())
+        return;
+    delete m_checkpointer;
+    const QString path = m_path;
+    m_checkpointer = QThread::create([path] {
+        try {
+            Db::CheckpointAside(path);
+        } catch (const DbError &) {
+            // A busy or failed checkpoint is tried again at the next interval; the log
+            // keeps every committed sale meanwhile.
+        }
+    });
+    m_checkpointer->start();
+}
+
+void Tdmfm::stopCheckpoints()
+{
+    m_checkpointTimer->stop();
+    if (m_checkpointer) {
+        m_checkpointer->wait();
+        delete m_checkpointer;
+        m_checkpointer = nullptr;
+    }
 }
 
 Tdmfm::~Tdmfm()
@@ -98,7 +135,7 @@ QString Tdmfm::DefaultPassword()
 
 int Tdmfm::SchemaVersion()
 {
-    return 1;
+    return 2;
 }
 
 bool Tdmfm::IsConnected() const
@@ -118,12 +155,8 @@ void Tdmfm::OpenConnection()
     if (!db.open())
         throw DbError(db.lastError().text());
     try {
-        // A settled sale must survive a power cut; WAL keeps readers and the writer apart.
-        Db::Run(QStringLiteral("PRAGMA journal_mode=WAL"));
-        Db::Run(QStringLiteral("PRAGMA synchronous=FULL"));
-        if (userVersion() == 0 &&
-            Db::Scalar(QStringLiteral("select count(*) from sqlite_master where type='table'"))
-                    .toInt() == 0)
+        Db::ConfigureConnection(db);
+        if (Db::UserVersion() == 0 && Db::TableCount() == 0)
             createSchema();
         upgradeSchema();
     } catch (const DbError &) {
@@ -131,10 +164,12 @@ void Tdmfm::OpenConnection()
         db.close();
         throw;
     }
+    m_checkpointTimer->start();
 }
 
 void Tdmfm::CloseConnection()
 {
+    stopCheckpoints();
     for (Dataset *dataset : findChildren<Dataset *>())
         dataset->Close();
     QSqlDatabase db = Db::Connection();
@@ -151,18 +186,24 @@ void Tdmfm::createSchema()
     runScript(QString::fromUtf8(file.readAll()));
     Db::InsertRow(QStringLiteral("userdb"), {{QStringLiteral("username"), AdminName()},
                                              {QStringLiteral("passwd"), DefaultPassword()}});
-    setUserVersion(SchemaVersion());
+    Db::SetUserVersion(SchemaVersion());
     transaction.Commit();
 }
 
 void Tdmfm::upgradeSchema()
 {
-    const int version = userVersion();
+    const int version = Db::UserVersion();
     if (version > SchemaVersion())
         throw DbError(
             QStringLiteral("数据库文件来自更新版本的程序（结构版本 %1），无法打开。").arg(version));
-    // Each later version adds one step here, run in its own transaction:
-    //   if (version < 2) { Db::Transaction t; ...; setUserVersion(2); t.Commit(); }
+    // Each later version adds one step here, run in its own transaction.
     if (version < 1)
         throw DbError(QStringLiteral("数据库文件不是本程序的数据库。"));
+    if (version < 2) {
+        Db::Transaction transaction;
+        for (const char *statement : lookupIndexes)
+            Db::Run(QString::fromUtf8(statement));
+        Db::SetUserVersion(2);
+        transaction.Commit();
+    }
 }

@@ -6,6 +6,8 @@
 #include <QString>
 
 class Dataset;
+class QThread;
+class QTimer;
 
 class Tdmfm : public QObject
 {
@@ -46,9 +48,15 @@ public:
 
 private:
     void createSchema();
+    // Copies the write-ahead log into the file on a thread of its own, so that no
+    // commit of the program waits for it.
+    void checkpointAside();
+    void stopCheckpoints();
     void upgradeSchema();
 
     QString m_path;
+    QTimer *m_checkpointTimer = nullptr;
+    QThread *m_checkpointer = nullptr;
 };
 
 extern Tdmfm *dmfm;

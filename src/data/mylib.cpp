@@ -26,6 +26,7 @@ void ExecuteStatement(Dataset &query, const QString &sql, const QVariantList &pa
 
 void OpenDistinctQuery(Dataset &query, const QString &field, const QString &table)
 {
+    // Field and table names are the program's own identifiers, quoted all the same.
     ReopenQuery(query, QStringLiteral("select %1 from %2 group by %1 order by %1")
                            .arg(Db::Quote(field), Db::Quote(table)));
 }

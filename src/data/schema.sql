@@ -154,6 +154,7 @@ CREATE INDEX sp_supplier ON sp ("供货商");
 CREATE INDEX data_code ON data ("c");
 CREATE INDEX data1_sale ON data1 ("h");
 CREATE INDEX data1_day ON data1 ("day1");
+CREATE INDEX data1_code ON data1 ("c");
 CREATE INDEX data1_category ON data1 ("d");
 CREATE INDEX data1_operator ON data1 ("i");
 CREATE INDEX data3_sale ON data3 ("a");

@@ -4,6 +4,7 @@
 #include "data/db.h"
 #include "data/dm.h"
 
+#include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
 #include <memory>
@@ -24,6 +25,21 @@ private:
             Db::InsertRow(QStringLiteral("data1"),
                           {{QStringLiteral("a"), QStringLiteral("品%1").arg(amount)},
                            {QStringLiteral("2"), amount}});
+        transaction.Commit();
+    }
+
+    // `n` sale lines with amounts 1..n in one prepared statement.
+    static void addManyLines(int n)
+    {
+        Db::Transaction transaction;
+        QSqlQuery insert(Db::Connection());
+        insert.prepare(QStringLiteral("insert into data1 (a, \"2\", \"6\") values (?, ?, ?)"));
+        for (int i = 1; i <= n; ++i) {
+            insert.addBindValue(QStringLiteral("品%1").arg(i));
+            insert.addBindValue(i);
+            insert.addBindValue(0.5);
+            QVERIFY(insert.exec());
+        }
         transaction.Commit();
     }
 
@@ -90,6 +106,163 @@ private slots:
         QVERIFY(!reader.Value(QStringLiteral("nosuch")).isValid());
         QVERIFY(!reader.Value(7).isValid());
         QVERIFY(!reader.Next());
+    }
+
+    // Rows past the first block come from the engine on demand; the count is exact
+    // without reading them, and only a bounded number of blocks is held.
+    void fetchesBlocksOnDemand()
+    {
+        const int n = Dataset::BlockSize() * (Dataset::MaxBlocks() + 3) + 7;
+        addManyLines(n);
+        Dataset &lines = *m_dm->ADOQuery13;
+        lines.Open(QStringLiteral("select * from data1 where \"2\" >= ?"), {2});
+        QCOMPARE(lines.RecordCount(), n - 1);
+        QCOMPARE(lines.HeldBlocks(), 1);
+        QCOMPARE(lines.Value(Dataset::BlockSize(), QStringLiteral("2")).toInt(),
+                 Dataset::BlockSize() + 2);
+        for (int row = 0; row < lines.RecordCount(); row += 97)
+            QCOMPARE(lines.Value(row, QStringLiteral("a")).toString(),
+                     QStringLiteral("品%1").arg(row + 2));
+        QCOMPARE(lines.Value(n - 2, QStringLiteral("2")).toInt(), n);
+        QVERIFY(!lines.Value(n - 1, QStringLiteral("2")).isValid());
+        QVERIFY(lines.HeldBlocks() <= Dataset::MaxBlocks());
+
+        // A small result is counted from its only block.
+        lines.Open(QStringLiteral("select * from data1 where \"2\" <= ?"), {3});
+        QCOMPARE(lines.RecordCount(), 3);
+    }
+
+    void sortIsStableAndReversible()
+    {
+        addLines({5, 3, 5, 1, 3});
+        Dataset &lines = *m_dm->ADOQuery13;
+        lines.Open(QStringLiteral("select * from data1"));
+        lines.SetCurrentRow(1); // ID 2
+        lines.Sort(QStringLiteral("2"), Qt::DescendingOrder);
+        QCOMPARE(rowIds(lines), QList<qint64>({1, 3, 2, 5, 4}));
+        QCOMPARE(lines.Field(QStringLiteral("ID")).toInt(), 2); // the current record stays
+        lines.Sort(QStringLiteral("2"), Qt::AscendingOrder);
+        QCOMPARE(rowIds(lines), QList<qint64>({4, 2, 5, 1, 3}));
+        lines.Sort(QString(), Qt::AscendingOrder);
+        QCOMPARE(rowIds(lines), QList<qint64>({1, 2, 3, 4, 5}));
+    }
+
+    // Sums are the engine's over the whole statement and follow edits and deletions,
+    // including rows in blocks that were never read.
+    void sumsFollowEditsAndDeletions()
+    {
+        addLines({5, 3, 5, 1, 3});
+        Dataset &lines = *m_dm->ADOQuery13;
+        lines.RequestSums({QStringLiteral("2")});
+        lines.Open(QStringLiteral("select * from data1 where \"2\" > ?"), {1});
+        QVERIFY(lines.SumsReady());
+        QCOMPARE(lines.Sum(QStringLiteral("2")), 16.0);
+        lines.Post(0, {{QStringLiteral("2"), 10.0}});
+        QCOMPARE(lines.Sum(QStringLiteral("2")), 21.0);
+        QCOMPARE(lines.Value(0, QStringLiteral("2")).toDouble(), 10.0);
+        lines.DeleteRow(1);
+        QCOMPARE(lines.RecordCount(), 3);
+        QCOMPARE(lines.Sum(QStringLiteral("2")), 18.0);
+        QCOMPARE(rowIds(lines), QList<qint64>({1, 3, 5}));
+        QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from data1")).toInt(), 4);
+    }
+
+    void deletionMovesLaterBlocksUp()
+    {
+        const int n = Dataset::BlockSize() * 2 + 3;
+        addManyLines(n);
+        Dataset &lines = *m_dm->ADOQuery13;
+        lines.Open(QStringLiteral("select * from data1"));
+        QCOMPARE(lines.Value(Dataset::BlockSize(), QStringLiteral("ID")).toInt(),
+                 Dataset::BlockSize() + 1);
+        lines.DeleteRow(Dataset::BlockSize() - 1); // last row of the first block
+        QCOMPARE(lines.RecordCount(), n - 1);
+        QCOMPARE(lines.Value(Dataset::BlockSize() - 1, QStringLiteral("ID")).toInt(),
+                 Dataset::BlockSize() + 1);
+        QCOMPARE(lines.Value(n - 2, QStringLiteral("ID")).toInt(), n);
+    }
+
+    // Over a large result the sums are computed aside: the rows are there at once and
+    // the sums follow with a signal.
+    void largeSumsFollowTheRows()
+    {
+        const int n = Dataset::SmallResult() + 1;
+        addManyLines(n);
+        Dataset &lines = *m_dm->ADOQuery13;
+        lines.RequestSums({QStringLiteral("2"), QStringLiteral("6")});
+        lines.Open(QStringLiteral("select * from data1"));
+        QCOMPARE(lines.RecordCount(), n);
+        QVERIFY(!lines.SumsReady());
+        QTRY_VERIFY(lines.SumsReady());
+        QCOMPARE(lines.Sum(QStringLiteral("2")), double(n) * (n + 1) / 2);
+        QCOMPARE(lines.Sum(QStringLiteral("6")), n * 0.5);
+        lines.DeleteRow(0);
+        lines.WaitForSums();
+        QVERIFY(lines.SumsReady());
+        QCOMPARE(lines.Sum(QStringLiteral("2")), double(n) * (n + 1) / 2 - 1);
+    }
+
+    // Products have no key column: their datasets select the row identity and write
+    // back through it.
+    void productRowsCanBeEditedAndDeleted()
+    {
+        for (const char *code : {"A1", "B2", "C3"})
+            Db::InsertRow(QStringLiteral("sp"),
+                          {{QStringLiteral("商品编码"), QString::fromUtf8(code)},
+                           {QStringLiteral("销售单价"), 2.0}});
+        Dataset &products = *m_dm->ADOTable4;
+        products.Open(QStringLiteral("select * from sp order by 商品编码 desc"));
+        QCOMPARE(products.Value(0, QStringLiteral("商品编码")).toString(), QStringLiteral("C3"));
+        products.Post(0, {{QStringLiteral("销售单价"), 3.5}});
+        QCOMPARE(
+            Db::Scalar(QStringLiteral("select 销售单价 from sp where 商品编码='C3'")).toDouble(),
+            3.5);
+        QCOMPARE(Db::Scalar(QStringLiteral("select sum(销售单价) from sp")).toDouble(), 7.5);
+        products.DeleteRow(1);
+        QCOMPARE(Db::Scalar(QStringLiteral("select group_concat(商品编码) from sp")).toString(),
+                 QStringLiteral("A1,C3"));
+        // A read-only list of products stays read-only.
+        Dataset &lookup = *m_dm->ADOQuery5;
+        lookup.Open();
+        QVERIFY_THROWS_EXCEPTION(DbError, lookup.Post(0, {{QStringLiteral("销售单价"), 1.0}}));
+    }
+
+    // An inner transaction is a savepoint: its rollback undoes only its own work, and
+    // the outer rollback undoes everything.
+    void transactionsNest()
+    {
+        auto count = [] { return Db::Scalar(QStringLiteral("select count(*) from rz")).toInt(); };
+        auto add = [] {
+            Db::InsertRow(QStringLiteral("rz"),
+                          {{QStringLiteral("username"), QStringLiteral("x")}});
+        };
+        {
+            Db::Transaction outer;
+            add();
+            {
+                Db::Transaction inner;
+                add();
+            } // not committed
+            QCOMPARE(count(), 1);
+            {
+                Db::Transaction inner;
+                add();
+                inner.Commit();
+            }
+            QCOMPARE(count(), 2);
+            outer.Commit();
+        }
+        QCOMPARE(count(), 2);
+        {
+            Db::Transaction outer;
+            {
+                Db::Transaction inner;
+                add();
+                inner.Commit();
+            }
+        } // outer not committed
+        QCOMPARE(count(), 2);
+        QVERIFY(!Db::InTransaction());
     }
 
     void readerReportsEngineErrors()

@@ -136,6 +136,21 @@ private slots:
         QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from userdb")).toInt(), 1);
     }
 
+    // A file of version 1 gets the lookup indexes it lacks and the current version.
+    void upgradeAddsLookupIndexes()
+    {
+        Db::Run(QStringLiteral("drop index data1_code"));
+        Db::Run(QStringLiteral("drop index data3_day"));
+        Db::SetUserVersion(1);
+        m_dm.reset();
+        m_dm = std::make_unique<Tdmfm>(path());
+        QCOMPARE(Db::UserVersion(), Tdmfm::SchemaVersion());
+        QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from sqlite_master where type='index' "
+                                           "and name in ('data1_code', 'data3_day')"))
+                     .toInt(),
+                 2);
+    }
+
     void refusesFilesItCannotUse_data()
     {
         QTest::addColumn<QString>("setup");
