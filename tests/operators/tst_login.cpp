@@ -1,13 +1,12 @@
 // The login window and the operator session it opens: the name and password check, the
 // keyboard rules of the window, the login log rows and the administrator's commands.
 
+#include "../shell/windowparts.h"
 #include "data/db.h"
 #include "data/dm.h"
 #include "fixture.h"
 #include "operators/login.h"
 #include "shell/MAIN.h"
-#include "ui_MAIN.h"
-#include "ui_login.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -53,7 +52,7 @@ class TestLogin : public QObject
     static QWidget *widgetNamed(const QString &name)
     {
         if (name == QLatin1String("codeBox"))
-            return MainForm->ui()->codeBox;
+            return Main()->codeBox;
         return loginfm->findChild<QWidget *>(name);
     }
 
@@ -127,7 +126,7 @@ private slots:
         addUser(QStringLiteral("twin"), QStringLiteral("777"));
         addUser(QStringLiteral("twin"), QStringLiteral("777"));
         showLogin();
-        Ui::Tloginfm *ui = loginfm->ui();
+        const LoginParts *ui = LoginWindow();
         ui->userBox->setEditText(name);
         ui->passwordBox->setText(password); // as pasted: blanks and quotes get in
         ui->loginButton->click();
@@ -170,7 +169,7 @@ private slots:
         addUser(QStringLiteral("alice"), QStringLiteral("a1"));
         addUser(QStringLiteral("alice"), QStringLiteral("a2"));
         showLogin();
-        Ui::Tloginfm *ui = loginfm->ui();
+        const LoginParts *ui = LoginWindow();
         QStringList names;
         for (int i = 0; i < ui->userBox->count(); ++i)
             names << ui->userBox->itemText(i);
@@ -202,7 +201,7 @@ private slots:
     void passwordBoxTakesOnlyLettersAndDigits()
     {
         showLogin();
-        QLineEdit *box = loginfm->ui()->passwordBox;
+        QLineEdit *box = LoginWindow()->passwordBox;
         box->setFocus();
         QTest::keyClicks(box, QStringLiteral("a1 !B-2_z."));
         // Characters outside ASCII, as a keyboard layout or an input method delivers them.
@@ -226,8 +225,8 @@ private slots:
     void closingWithoutLoginEndsTheProgram()
     {
         showLogin();
-        loginfm->ui()->passwordBox->setText(QStringLiteral("999"));
-        loginfm->ui()->loginButton->click(); // a failed try first
+        LoginWindow()->passwordBox->setText(QStringLiteral("999"));
+        LoginWindow()->loginButton->click(); // a failed try first
         loginfm->close();                    // the title bar's close button
         QVERIFY(!loginfm->isVisible());
         QVERIFY(!MainForm->isVisible());
@@ -303,7 +302,7 @@ private slots:
             addUser(name, QStringLiteral("456"));
         QVERIFY(
             m_fixture.Login(name, administrator ? QStringLiteral("123") : QStringLiteral("456")));
-        Ui::TMainForm *ui = MainForm->ui();
+        const MainParts *ui = Main();
         QCOMPARE(ui->productsButton->isHidden(), !administrator);
         QCOMPARE(ui->changePasswordAction->isVisible(), administrator);
         QCOMPARE(ui->userAdminAction->isVisible(), administrator);

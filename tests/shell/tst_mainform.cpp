@@ -1,6 +1,8 @@
 // Program start, the main window's show and close behaviour, skins, menus and the
 // show-or-create routine.
 
+#include "../shell/windowparts.h"
+#include "checkout/till.h"
 #include "components/floatingpanel.h"
 #include "data/db.h"
 #include "data/dm.h"
@@ -10,7 +12,6 @@
 #include "shell/maker.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
-#include "ui_MAIN.h"
 
 #include <QFile>
 #include <QLabel>
@@ -55,7 +56,7 @@ private slots:
                 .toInt(),
             6);
         showMain();
-        Ui::TMainForm *ui = MainForm->ui();
+        const MainParts *ui = Main();
         QCOMPARE(ui->saleNumberLabel->text(), QStringLiteral("CJG121122000002"));
         QCOMPARE(MainForm->CurrentSkin(), -1);
         QCOMPARE(MainForm->StatusPanel(1)->text(), QStringLiteral("操作员："));
@@ -77,7 +78,8 @@ private slots:
         QFile::remove(m_fixture.FilePath(QStringLiteral("data.db")));
         {
             TMainForm window;
-            QCOMPARE(window.ui()->saleNumberLabel->text(), QStringLiteral("CJG121122000002"));
+            QCOMPARE(ChildNamed<QLabel>(&window, "saleNumberLabel")->text(),
+                     QStringLiteral("CJG121122000002"));
         }
         QVERIFY(!QFile::exists(m_fixture.FilePath(QStringLiteral("data.db"))));
         CreateWindows();
@@ -86,13 +88,13 @@ private slots:
     void closingSavesTheSaleNumberAndCounter()
     {
         showMain();
-        MainForm->ui()->saleNumberLabel->setText(QStringLiteral("CJG1393000005 "));
+        MainForm->TillCore().RestoreCounter(QStringLiteral("CJG1393000005 "), QStringLiteral("5"));
         MainForm->close();
         const Settings::SaleCounter saved = Settings::ReadSaleCounter();
         QCOMPARE(saved.number, QStringLiteral("CJG1393000005 "));
-        QCOMPARE(saved.counter, QStringLiteral("1"));
+        QCOMPARE(saved.counter, QStringLiteral("5"));
         m_fixture.Restart();
-        QCOMPARE(MainForm->ui()->saleNumberLabel->text(), QStringLiteral("CJG1393000005 "));
+        QCOMPARE(Main()->saleNumberLabel->text(), QStringLiteral("CJG1393000005 "));
     }
 
     void chosenSkinIsInForceAfterRestart()
@@ -100,7 +102,7 @@ private slots:
         showMain();
         const QString designed = qApp->styleSheet();
         QVERIFY(!designed.isEmpty());
-        MainForm->ui()->skin2Action->trigger();
+        Main()->skin2Action->trigger();
         QCOMPARE(MainForm->CurrentSkin(), 2);
         QVERIFY(qApp->styleSheet() != designed);
         QCOMPARE(Settings::UserValue(QStringLiteral("skin")).value(), QStringLiteral("2"));
@@ -141,7 +143,7 @@ private slots:
 
     void commandsWithoutTheirWindowAreDisabled()
     {
-        Ui::TMainForm *ui = MainForm->ui();
+        const MainParts *ui = Main();
         for (QWidget *w :
              {static_cast<QWidget *>(ui->productsButton), static_cast<QWidget *>(ui->salesButton),
               static_cast<QWidget *>(ui->slipButton), static_cast<QWidget *>(ui->backupButton),
@@ -150,16 +152,16 @@ private slots:
         QVERIFY(!ui->userAdminAction->isEnabled());
         QVERIFY(!ui->changePasswordAction->isEnabled());
         QVERIFY(ui->settingsButton->menu());
-        QCOMPARE(ui->settingsButton->menu()->actions().size(), 8); // two, a separator, five skins
+        QCOMPARE(ui->settingsButton->menu()->actions().size(), 10); // two, five skins, reprint
         QCOMPARE(ui->supportButton->menu()->actions().size(), 3);
     }
 
     void supportMenuNamesTheMakerAndVersion()
     {
-        MainForm->ui()->websiteAction->trigger();
+        Main()->websiteAction->trigger();
         QCOMPARE(m_fixture.OpenedUrls(), QList<QUrl>{QUrl(Maker::WebAddress())});
 
-        MainForm->ui()->upgradeAction->trigger();
+        Main()->upgradeAction->trigger();
         QCOMPARE(m_fixture.Messages().size(), 1);
         QVERIFY(m_fixture.Messages()[0].text.contains(Maker::Version()));
         QVERIFY(m_fixture.Messages()[0].text.contains(Maker::WebAddress()));
@@ -169,7 +171,7 @@ private slots:
             wasModal = AboutBox->isVisible() && AboutBox->isModal();
             AboutBox->close();
         });
-        MainForm->ui()->aboutAction->trigger();
+        Main()->aboutAction->trigger();
         QVERIFY(wasModal);
     }
 
