@@ -303,11 +303,18 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
         m_ui->codeBox->setFocus();
         return true;
     }
+    const auto *widget = qobject_cast<QWidget *>(watched);
+    const bool inSettlement =
+        widget && (widget == m_settlementPanel || m_settlementPanel->isAncestorOf(widget));
+    if (inSettlement && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        CancelSettlement();
+        return true;
+    }
     // Any click in the settlement panel hands the keyboard back to the cash box, so
     // Enter goes on to confirm.
-    if (event->type() == QEvent::MouseButtonRelease && watched != m_settlementUi->cashBox &&
-        m_settlementPanel->isAncestorOf(qobject_cast<QWidget *>(watched)) &&
-        m_settlementPanel->isVisible())
+    if (inSettlement && event->type() == QEvent::MouseButtonRelease &&
+        watched != m_settlementUi->cashBox && m_settlementPanel->isVisible())
         QTimer::singleShot(0, m_settlementUi->cashBox, [this] {
             if (m_settlementPanel->isVisible())
                 m_settlementUi->cashBox->setFocus();

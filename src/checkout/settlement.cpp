@@ -15,7 +15,6 @@
 #include "shell/settings.h"
 
 #include <QCheckBox>
-#include <QShortcut>
 #include <QTimer>
 
 void TMainForm::buildSettlement()
@@ -35,13 +34,10 @@ void TMainForm::buildSettlement()
                                                        st->cancelButton, st->settlementTitle})
         w->setFont(control);
     KeyFilter::Install(st->cashBox, KeyFilter::Number());
-    // A click anywhere in the panel gives the keyboard back to the cash box.
+    // Esc cancels; a click anywhere in the panel gives the keyboard back to the cash box.
     m_settlementPanel->installEventFilter(this);
     for (QWidget *w : m_settlementPanel->findChildren<QWidget *>())
         w->installEventFilter(this);
-    auto *escape = new QShortcut(QKeySequence(Qt::Key_Escape), m_settlementPanel);
-    escape->setContext(Qt::WidgetWithChildrenShortcut);
-    connect(escape, &QShortcut::activated, this, &TMainForm::CancelSettlement);
     connect(st->cashBox, &QLineEdit::textChanged, this, &TMainForm::ComputeChange);
     connect(st->cashBox, &QLineEdit::returnPressed, st->confirmButton,
             [st] { st->confirmButton->setFocus(); });
@@ -107,6 +103,7 @@ void TMainForm::CancelSettlement()
 {
     m_settlementPanel->hide();
     m_lineEditorUi->modifyButton->setEnabled(false);
+    m_ui->codeBox->setFocus();
 }
 
 void TMainForm::ConfirmSettlement()

@@ -23,6 +23,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -222,11 +223,14 @@ QDate TMainForm::SaleDate() const
 
 void TMainForm::BeginSession(const QString &operatorName)
 {
-    // The log row comes first: if the engine refuses it, nothing of the session exists.
+    // The log row comes first: if the engine refuses it, nothing of the session exists
+    // and the login is asked for again.
+    auto askAgain = qScopeGuard([this] { requestLogin(); });
     const qint64 id =
         Db::InsertRow(QStringLiteral("rz"),
                       {{QStringLiteral("username"), operatorName},
                        {QStringLiteral("btime"), DateTimeText(QDateTime::currentDateTime())}});
+    askAgain.dismiss();
     m_sessionId = id;
     m_till->SetOperator(operatorName);
     UpdateCartTotals();

@@ -316,6 +316,51 @@ private slots:
         QCOMPARE(focused(), Main()->codeBox);
     }
 
+    void panelKeysAndClicks()
+    {
+        ScanCode(QStringLiteral("A1"));
+        QTest::keyClick(Main()->codeBox, Qt::Key_Return);
+        QVERIFY(MainForm->SettlementPanel()->isVisible());
+        QTest::keyClick(Panel()->cashBox, Qt::Key_Escape);
+        QVERIFY(!MainForm->SettlementPanel()->isVisible());
+        QVERIFY(!Editor()->modifyButton->isEnabled());
+
+        // After ticking the receipt box with the mouse, Enter still leads to the sale.
+        Printing::SetPdfTarget(m_fixture.FilePath(QStringLiteral("receipt.pdf")));
+        QTest::keyClick(Main()->codeBox, Qt::Key_Return);
+        QTest::mouseClick(Panel()->printCheck, Qt::LeftButton, {},
+                          QPoint(8, Panel()->printCheck->height() / 2));
+        QVERIFY(Panel()->printCheck->isChecked());
+        QTRY_COMPARE(focused(), static_cast<QWidget *>(Panel()->cashBox));
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QCOMPARE(rowsIn("data3"), 1);
+        QVERIFY(QFileInfo::exists(m_fixture.FilePath(QStringLiteral("receipt.pdf"))));
+    }
+
+    void reprintRepeatsTheLastSaleAndStoresNothing()
+    {
+        const QString pdf = m_fixture.FilePath(QStringLiteral("again.pdf"));
+        Printing::SetPdfTarget(pdf);
+        QCOMPARE(Main()->reprintAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+        Main()->reprintAction->trigger();
+        QCOMPARE(m_fixture.MessageTexts().size(), 1); // nothing settled yet
+        QVERIFY(!QFileInfo::exists(pdf));
+        m_fixture.ClearMessages();
+
+        ScanCode(QStringLiteral("A1"));
+        settleByKeys();
+        ScanCode(QStringLiteral("B2")); // the open cart is not reprinted
+        const QString number = MainForm->SaleNumber();
+        Main()->reprintAction->trigger();
+        QVERIFY(m_fixture.Messages().isEmpty());
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        QCOMPARE(rowsIn("data"), 1);
+        QCOMPARE(rowsIn("data1"), 1);
+        QCOMPARE(rowsIn("data3"), 1);
+        QCOMPARE(MainForm->SaleNumber(), number);
+    }
+
     void engineFailureLeavesEverythingAsBefore_data()
     {
         QTest::addColumn<QString>("trigger");

@@ -236,6 +236,49 @@ private slots:
         QVERIFY(!loginfm->isVisible());
     }
 
+    void escapeDoesNotLeaveTheLogin()
+    {
+        showLogin();
+        for (QWidget *w : {static_cast<QWidget *>(LoginWindow()->userBox),
+                           static_cast<QWidget *>(LoginWindow()->passwordBox)}) {
+            w->setFocus();
+            QTest::keyClick(w->focusProxy() ? w->focusProxy() : w, Qt::Key_Escape);
+            QVERIFY(loginfm->isVisible());
+            QVERIFY(MainForm->isVisible());
+        }
+        QCOMPARE(MainForm->SessionId(), 0);
+    }
+
+    void failedSessionStartLeavesNoSessionBehind()
+    {
+        addUser(QStringLiteral("张三"), QStringLiteral("abc"));
+        // The log refuses the row, as a database locked by another program would.
+        Db::Run(QStringLiteral("create trigger locked before insert on rz begin "
+                               "select raise(abort, 'database is locked'); end"));
+        showLogin();
+        LoginWindow()->userBox->setEditText(QStringLiteral("张三"));
+        LoginWindow()->passwordBox->setText(QStringLiteral("abc"));
+        QTest::keyClick(LoginWindow()->loginButton, Qt::Key_Return);
+        QCOMPARE(m_fixture.MessageTexts().size(), 1);
+        QVERIFY(m_fixture.MessageTexts()[0].startsWith(QStringLiteral("database is locked")));
+        QCOMPARE(MainForm->SessionId(), 0);
+        QCOMPARE(TMainForm::OperatorName(), QString());
+        QCOMPARE(MainForm->StatusPanel(1)->text(), QStringLiteral("操作员："));
+        QVERIFY(!Main()->productsButton->isHidden());
+        QCOMPARE(rzRows(), 0);
+
+        // The login comes back; picking the administrator and closing the window starts
+        // nothing: only a successful check of this try counts.
+        QVERIFY(QTest::qWaitFor([] { return loginfm->isVisible(); }));
+        LoginWindow()->userBox->setEditText(Tdmfm::AdminName());
+        LoginWindow()->passwordBox->clear();
+        loginfm->close();
+        QVERIFY(!MainForm->isVisible());
+        QCOMPARE(MainForm->SessionId(), 0);
+        QCOMPARE(TMainForm::OperatorName(), QString());
+        QCOMPARE(rzRows(), 0);
+    }
+
     void sessionIsTheRowThisLoginInserted()
     {
         Db::Run(QStringLiteral("insert into rz (id, username, btime) values (5000, 'old', "

@@ -13,11 +13,14 @@
 #include "shell/settings.h"
 #include "shell/startup.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>
 #include <QTimer>
+#include <QWindow>
 
 // A window of the kind the settings menu opens on demand.
 class OnDemandWindow : public QWidget
@@ -46,6 +49,89 @@ class TestMainForm : public QObject
 private slots:
     void init() { m_fixture.Start(); }
     void cleanup() { m_fixture.Stop(); }
+
+    void filteredBoxesKeepEveryEditingKey_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("pasted"); // what "-3 a.b" becomes when pasted
+        QTest::newRow("code box") << "codeBox"
+                                  << "3ab";
+        QTest::newRow("cash box") << "cashBox"
+                                  << "3.";
+        QTest::newRow("sale price") << "salePriceEdit"
+                                    << "3.";
+        QTest::newRow("quantity") << "quantityEdit"
+                                  << "3.";
+        QTest::newRow("password") << "passwordBox"
+                                  << "3ab";
+    }
+    void filteredBoxesKeepEveryEditingKey()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, pasted);
+        QLineEdit *edit = MainForm->findChild<QLineEdit *>(box);
+        if (!edit)
+            edit = loginfm->findChild<QLineEdit *>(box);
+        QVERIFY(edit);
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("100"));
+        QTest::keyClick(edit, Qt::Key_Left);
+        QTest::keyClicks(edit, QStringLiteral("2"));
+        QCOMPARE(edit->text(), QStringLiteral("1020"));
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClicks(edit, QStringLiteral("9"));
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClicks(edit, QStringLiteral("5"));
+        QCOMPARE(edit->text(), QStringLiteral("910205"));
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QCOMPARE(edit->text(), QStringLiteral("10205"));
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, QStringLiteral("7"));
+        QCOMPARE(edit->text(), QStringLiteral("7"));
+        // Blanks, signs and other foreign characters are refused wherever they come from.
+        QTest::keyClicks(edit, QStringLiteral(" -+,"));
+        QCOMPARE(edit->text(), QStringLiteral("7"));
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("-3 a.b"));
+        edit->clear();
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text(), pasted);
+        edit->clear();
+        std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+        QAction *paste = nullptr;
+        for (QAction *action : menu->actions())
+            if (action->objectName() == QLatin1String("edit-paste") ||
+                action->text().startsWith(QLatin1String("&Paste")))
+                paste = action;
+        QVERIFY(paste);
+        paste->trigger();
+        QCOMPARE(edit->text(), pasted);
+        // The cursor stays where the kept characters put it.
+        QTest::keyClicks(edit, QStringLiteral("1"));
+        QCOMPARE(edit->text(), pasted + QLatin1Char('1'));
+    }
+
+    void messageTitlesAreExactlyTheirOwn()
+    {
+        // The platform appends the application's display name to every window title when
+        // one is set, which would turn "Warning" into "Warning — ZentrikPOS收银软件".
+        QVERIFY(QGuiApplication::applicationDisplayName() != Maker::ProductTitle());
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Warning"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowHandle()->title(), QStringLiteral("Warning"));
+        QCOMPARE(Msg::ApplicationTitle(), Maker::ProductTitle());
+        Msg::Warning(QStringLiteral("x"));
+        Msg::Question(QStringLiteral("y"));
+        Msg::Info(QStringLiteral("z"));
+        QList<QString> titles;
+        for (const Msg::Record &record : m_fixture.Messages())
+            titles << record.title;
+        QCOMPARE(titles, (QList<QString>{QStringLiteral("Warning"), QStringLiteral("警告！"),
+                                         Maker::ProductTitle()}));
+    }
 
     void firstStartCreatesTheDatabaseAndShowsDefaults()
     {
