@@ -10,11 +10,12 @@
 
 class QPrinter;
 
-// The name column of an item line with its separating blanks. A name shorter than 18 GBK
-// bytes is padded to 18 and followed by one blank; a longer one is cut to 18 bytes and
-// followed by two, as the till's receipts have always been printed. A Chinese character
-// that would straddle the 18th byte is left out and its place padded, so no half
-// character is printed.
+// The face of every receipt text: monospaced, a Chinese character two Latin widths.
+QString ReceiptFontFamily();
+
+// The name column of an item line with its separating blank: the name cut or padded to
+// 18 GBK bytes, then one blank. A Chinese character that would straddle the 18th byte
+// is left out and its place padded, so no half character is printed.
 QString ReceiptNameColumn(const QString &name);
 
 // Every text of the receipt at its position, top to bottom.
