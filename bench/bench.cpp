@@ -12,7 +12,6 @@
 #include "shell/application.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
-#include "ui_MAIN.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -104,8 +103,8 @@ int main(int argc, char **argv)
                 saleLines, build.elapsed() / 1000.0);
 
     MainForm->show();
-    MainForm->SetSessionId(1);
-    QLineEdit *codeBox = MainForm->ui()->codeBox;
+    MainForm->BeginSession(QStringLiteral("超级管理员"));
+    auto *codeBox = MainForm->findChild<QLineEdit *>(QStringLiteral("codeBox"));
     const int runs = 200;
 
     // A scan: the code reaches the cart, merged into a line of a cart of up to 20 lines.

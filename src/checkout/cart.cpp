@@ -5,8 +5,10 @@
 #include "ui_MAIN.h"
 #include "ui_Settlement.h"
 
+#include "checkout/till.h"
 #include "components/datagrid.h"
 #include "components/floatingpanel.h"
+#include "components/keyfilter.h"
 #include "components/messages.h"
 #include "data/dataset.h"
 #include "data/db.h"
@@ -16,60 +18,11 @@
 #include <QAction>
 #include <QKeyEvent>
 #include <QTableView>
+#include <QTimer>
 
 namespace {
 
 const QString kCartQuery = QStringLiteral("select * from data order by id");
-
-QString textOf(const QVariant &value)
-{
-    if (value.isNull())
-        return {};
-    bool isNumber = false;
-    const double number = value.toDouble(&isNumber);
-    const int type = value.typeId();
-    if (isNumber &&
-        (type == QMetaType::Double || type == QMetaType::Int || type == QMetaType::LongLong))
-        return NumberText(number);
-    return value.toString();
-}
-
-double numberOf(const QString &text)
-{
-    double value = 0;
-    ParseNumber(text, &value);
-    return value;
-}
-
-bool isCodeKey(const QKeyEvent *key)
-{
-    switch (key->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Backspace:
-        return true;
-    default:
-        break;
-    }
-    const QString text = key->text();
-    return text.size() == 1 && text[0].unicode() < 0x80 && text[0].isLetterOrNumber();
-}
-
-bool isNumberKey(const QKeyEvent *key)
-{
-    switch (key->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Backspace:
-    case Qt::Key_Escape:
-        return true;
-    default:
-        break;
-    }
-    const QString text = key->text();
-    return text.size() == 1 && (text[0].isDigit() || text[0] == QLatin1Char('.')) &&
-           text[0].unicode() < 0x80;
-}
 
 } // namespace
 
@@ -138,7 +91,8 @@ void TMainForm::buildLineEditor()
     m_lineEditorUi->setupUi(m_lineEditorPanel);
     Ui::LineEditorForm *le = m_lineEditorUi.get();
     for (QLineEdit *edit : {le->salePriceEdit, le->quantityEdit})
-        edit->installEventFilter(this);
+        KeyFilter::Install(edit, KeyFilter::Number());
+    le->quantityEdit->installEventFilter(this);
     connect(le->salePriceEdit, &QLineEdit::textChanged, this, &TMainForm::liveAmount);
     connect(le->quantityEdit, &QLineEdit::textChanged, this, &TMainForm::liveAmount);
     connect(le->salePriceEdit, &QLineEdit::returnPressed, le->quantityEdit,
@@ -176,74 +130,26 @@ void TMainForm::codeBoxReturnPressed()
 
 void TMainForm::AddProductByCode()
 {
-    const QString code = TrimControl(m_ui->codeBox->text());
-    Dataset &product = *dmfm->ADOQuery6;
-    ReopenQuery(product, QStringLiteral("select * from sp where 商品编码=?"), {code});
-    if (product.Eof()) {
-        m_ui->codeBox->clear();
-        return;
-    }
-
-    // A product without its three prices, or with one that is not a number, would put
-    // stale or empty figures into the cart.
-    for (const char *price : {"销售单价", "会员价", "进货单价"}) {
-        double value = 0;
-        if (!ParseNumber(textOf(product.Field(QString::fromUtf8(price))), &value)) {
-            m_ui->codeBox->clear();
-            Msg::Warning(QStringLiteral("商品资料不完整，请先在商品管理中补全价格！"));
-            return;
-        }
-    }
-    double quantity = 0;
-    if (!ParseNumber(m_lineEditorUi->quantityEdit->text(), &quantity)) {
-        m_ui->codeBox->clear();
+    const QString code = m_ui->codeBox->text();
+    m_ui->codeBox->clear();
+    // The quantity field is the quantity of the next entry until the editor is closed.
+    const std::optional<double> quantity = Till::ReadQuantity(m_lineEditorUi->quantityEdit->text());
+    if (!quantity) {
         Msg::Warning(QStringLiteral("请输入正确的数字！"));
         return;
     }
-
-    m_line.name = TrimControl(textOf(product.Field(QStringLiteral("商品名称"))));
-    m_line.specification = TrimControl(textOf(product.Field(QStringLiteral("规格型号"))));
-    m_line.code = TrimControl(textOf(product.Field(QStringLiteral("商品编码"))));
-    m_line.category = TrimControl(textOf(product.Field(QStringLiteral("商品类别"))));
-    m_line.supplier = TrimControl(textOf(product.Field(QStringLiteral("供货商"))));
-    m_line.unit = TrimControl(textOf(product.Field(QStringLiteral("单位"))));
-    m_line.purchasePrice = textOf(product.Field(QStringLiteral("进货单价")));
-    m_lineEditorUi->memberPriceEdit->setText(textOf(product.Field(QStringLiteral("会员价"))));
-    m_lineEditorUi->salePriceEdit->setText(textOf(product.Field(QStringLiteral("销售单价"))));
-    computeLine();
-
-    const double amount = numberOf(m_lineEditorUi->amountEdit->text());
-    const double profit = numberOf(m_line.profit);
-    // The line is found by the catalogue's code, so a typed or chosen code in another case
-    // or with blanks around it merges into the same line.
-    const QString cartCode = m_line.code;
-    Dataset &inCart = *dmfm->ADOQuery7;
-    ReopenQuery(inCart, QStringLiteral("select * from data where c=?"), {cartCode});
-    if (!inCart.Eof()) {
-        ExecuteStatement(*dmfm->ADOQuery2,
-                         QStringLiteral("update data set \"2\"=\"2\"+?,\"6\"=\"6\"+?,\"7\"=\"7\"+? "
-                                        "where c=?"),
-                         {quantity, amount, profit, cartCode});
-    } else {
-        Db::InsertRow(QStringLiteral("data"),
-                      {{QStringLiteral("a"), m_line.name},
-                       {QStringLiteral("b"), m_line.specification},
-                       {QStringLiteral("c"), m_line.code},
-                       {QStringLiteral("d"), m_line.category},
-                       {QStringLiteral("g"), m_line.supplier},
-                       {QStringLiteral("h"), SaleNumber()},
-                       {QStringLiteral("i"), TrimControl(OperatorName())},
-                       {QStringLiteral("z"), m_line.unit},
-                       {QStringLiteral("1"), numberOf(m_line.purchasePrice)},
-                       {QStringLiteral("2"), quantity},
-                       {QStringLiteral("3"), numberOf(m_lineEditorUi->memberPriceEdit->text())},
-                       {QStringLiteral("4"), numberOf(m_lineEditorUi->salePriceEdit->text())},
-                       {QStringLiteral("5"), numberOf(m_line.column5)},
-                       {QStringLiteral("6"), amount},
-                       {QStringLiteral("7"), profit},
-                       {QStringLiteral("day1"), DateText(m_saleDate)}});
+    switch (m_till->AddByCode(code, *quantity)) {
+    case Till::AddResult::Added:
+    case Till::AddResult::Merged:
+    case Till::AddResult::NotFound: // an unknown code is dropped without a word
+        break;
+    case Till::AddResult::IncompletePrice:
+        Msg::Warning(QStringLiteral("商品资料不完整，请先在商品管理中补全价格！"));
+        break;
+    case Till::AddResult::OutOfBounds:
+        Msg::Warning(QStringLiteral("请输入正确的数字！"));
+        break;
     }
-    m_ui->codeBox->clear();
 }
 
 void TMainForm::AddProductFromLookup()
@@ -258,31 +164,14 @@ void TMainForm::AddProductFromLookup()
     m_ui->codeBox->setFocus();
 }
 
-bool TMainForm::computeLine()
-{
-    Ui::LineEditorForm *le = m_lineEditorUi.get();
-    double price = 0;
-    double quantity = 0;
-    double purchase = 0;
-    if (!ParseNumber(le->salePriceEdit->text(), &price) ||
-        !ParseNumber(le->quantityEdit->text(), &quantity) ||
-        (!m_line.purchasePrice.isEmpty() && !ParseNumber(m_line.purchasePrice, &purchase)))
-        return false;
-    // The shortest text of each figure is what is stored and added up later.
-    le->amountEdit->setText(NumberText(price * quantity));
-    m_line.profit = NumberText((price - purchase) * quantity);
-    return true;
-}
-
 void TMainForm::liveAmount()
 {
     Ui::LineEditorForm *le = m_lineEditorUi.get();
-    double price = 0;
-    double quantity = 0;
-    // A text that is not (yet) a number leaves the amount as it was.
-    if (ParseNumber(le->salePriceEdit->text(), &price) &&
-        ParseNumber(le->quantityEdit->text(), &quantity))
-        le->amountEdit->setText(NumberText(price * quantity));
+    const std::optional<double> price = Till::ReadPrice(le->salePriceEdit->text());
+    const std::optional<double> quantity = Till::ReadQuantity(le->quantityEdit->text());
+    // A text that is not (yet) a number the till takes leaves the amount as it was.
+    if (price && quantity)
+        le->amountEdit->setText(NumberText(Till::AsShown(*price * *quantity)));
 }
 
 void TMainForm::quantityStep(int delta)
@@ -303,37 +192,40 @@ void TMainForm::RefreshCartView()
 
 void TMainForm::UpdateCartTotals()
 {
-    m_ui->totalLabel->setText(QStringLiteral("共:") +
-                              m_ui->cartGrid->FooterText(QStringLiteral("6")) +
-                              QStringLiteral("元"));
-    m_ui->quantityLabel->setText(QStringLiteral("商品数量：") +
-                                 m_ui->cartGrid->FooterText(QStringLiteral("2")));
+    const CartTotals totals = m_till->Totals();
+    m_ui->totalLabel->setText(QStringLiteral("共:") + totals.AmountText() + QStringLiteral("元"));
+    m_ui->quantityLabel->setText(QStringLiteral("商品数量：") + totals.QuantityText());
 }
 
 void TMainForm::ClearCart()
 {
-    ExecuteStatement(*dmfm->ADOQuery7, QStringLiteral("delete from data"));
+    m_till->ClearCart();
     m_ui->totalLabel->setText(QStringLiteral("共:0.00元"));
     m_ui->quantityLabel->setText(QStringLiteral("商品数量：0"));
     m_ui->codeBox->setFocus();
     RefreshCartView();
 }
 
-void TMainForm::OpenLineEditor(bool focusPrice)
+qint64 TMainForm::selectedLineId() const
 {
     const Dataset &cart = *dmfm->ADOQuery15;
     const int row = cart.CurrentRow();
-    if (textOf(cart.Value(row, QStringLiteral("c"))).isEmpty())
+    return row < 0 ? 0 : cart.Value(row, QStringLiteral("id")).toLongLong();
+}
+
+void TMainForm::OpenLineEditor(bool focusPrice)
+{
+    const std::optional<Till::Line> line = m_till->CartLine(selectedLineId());
+    if (!line || line->code.isEmpty())
         return;
     Ui::LineEditorForm *le = m_lineEditorUi.get();
     le->modifyButton->setEnabled(true);
     m_lineEditorPanel->show();
     m_lineEditorPanel->raise();
-    le->salePriceEdit->setText(textOf(cart.Value(row, QStringLiteral("4"))));
-    le->memberPriceEdit->setText(textOf(cart.Value(row, QStringLiteral("3"))));
-    le->quantityEdit->setText(textOf(cart.Value(row, QStringLiteral("2"))));
-    le->amountEdit->setText(textOf(cart.Value(row, QStringLiteral("6"))));
-    m_line.purchasePrice = textOf(cart.Value(row, QStringLiteral("1")));
+    le->salePriceEdit->setText(NumberText(line->salePrice));
+    le->memberPriceEdit->setText(NumberText(line->memberPrice));
+    le->quantityEdit->setText(NumberText(line->quantity));
+    le->amountEdit->setText(NumberText(line->amount));
     QLineEdit *target = focusPrice ? le->salePriceEdit : le->quantityEdit;
     target->setFocus();
     target->selectAll();
@@ -341,22 +233,19 @@ void TMainForm::OpenLineEditor(bool focusPrice)
 
 void TMainForm::ModifySelectedLine()
 {
-    Dataset &cart = *dmfm->ADOQuery15;
-    const int row = cart.CurrentRow();
-    if (row < 0)
+    const qint64 id = selectedLineId();
+    if (id == 0)
         return;
     Ui::LineEditorForm *le = m_lineEditorUi.get();
-    if (!computeLine()) {
+    const std::optional<double> price = Till::ReadPrice(le->salePriceEdit->text());
+    const std::optional<double> quantity = Till::ReadQuantity(le->quantityEdit->text());
+    if (!price || !quantity) {
         Msg::Warning(QStringLiteral("请输入正确的数字！"));
         return;
     }
     if (!Msg::Question(QStringLiteral("你确实要修改选中资料吗？")))
         return;
-    cart.Post(row, {{QStringLiteral("4"), numberOf(le->salePriceEdit->text())},
-                    {QStringLiteral("3"), numberOf(le->memberPriceEdit->text())},
-                    {QStringLiteral("2"), numberOf(le->quantityEdit->text())},
-                    {QStringLiteral("6"), numberOf(le->amountEdit->text())},
-                    {QStringLiteral("7"), numberOf(m_line.profit)}});
+    m_till->ModifyLine(id, *price, *quantity);
     RefreshCartView();
     m_lineEditorPanel->hide();
     Msg::Info(QStringLiteral("修改数据成功！"));
@@ -369,11 +258,15 @@ void TMainForm::DeleteSelectedLine()
     m_settlementPanel->hide();
     Dataset &cart = *dmfm->ADOQuery15;
     const int row = cart.CurrentRow();
-    if (row < 0)
+    const qint64 id = selectedLineId();
+    if (id == 0)
         return;
     if (!Msg::Question(QStringLiteral("你真的要删除选中资料吗？")))
         return;
-    cart.DeleteRow(row);
+    m_till->DeleteLine(id);
+    cart.Open();
+    if (cart.RecordCount() > 0)
+        cart.SetCurrentRow(std::min(row, cart.RecordCount() - 1));
     Msg::Info(QStringLiteral("删除数据成功！"));
     UpdateCartTotals();
     m_ui->codeBox->setFocus();
@@ -384,12 +277,9 @@ void TMainForm::CloseLineEditor()
     m_lineEditorPanel->hide();
     Ui::LineEditorForm *le = m_lineEditorUi.get();
     le->salePriceEdit->clear();
-    m_line.purchasePrice.clear();
     le->memberPriceEdit->clear();
-    m_line.unit.clear();
     le->quantityEdit->setText(QStringLiteral("1"));
     le->amountEdit->setText(QStringLiteral("0"));
-    m_line.column5 = QStringLiteral("0");
     le->modifyButton->setEnabled(false);
 }
 
@@ -407,18 +297,27 @@ void TMainForm::cartGridTitleClicked()
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() != QEvent::KeyPress)
-        return QMainWindow::eventFilter(watched, event);
-    const auto *key = static_cast<QKeyEvent *>(event);
-    if (watched == m_ui->codeBox)
-        return !isCodeKey(key);
-    if (watched == m_lineEditorUi->quantityEdit && key->key() == Qt::Key_Escape) {
+    if (event->type() == QEvent::KeyPress && watched == m_lineEditorUi->quantityEdit &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
         m_lineEditorPanel->hide();
         m_ui->codeBox->setFocus();
         return true;
     }
-    if (watched == m_lineEditorUi->salePriceEdit || watched == m_lineEditorUi->quantityEdit ||
-        watched == m_settlementUi->cashBox)
-        return !isNumberKey(key);
+    const auto *widget = qobject_cast<QWidget *>(watched);
+    const bool inSettlement =
+        widget && (widget == m_settlementPanel || m_settlementPanel->isAncestorOf(widget));
+    if (inSettlement && event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        CancelSettlement();
+        return true;
+    }
+    // Any click in the settlement panel hands the keyboard back to the cash box, so
+    // Enter goes on to confirm.
+    if (inSettlement && event->type() == QEvent::MouseButtonRelease &&
+        watched != m_settlementUi->cashBox && m_settlementPanel->isVisible())
+        QTimer::singleShot(0, m_settlementUi->cashBox, [this] {
+            if (m_settlementPanel->isVisible())
+                m_settlementUi->cashBox->setFocus();
+        });
     return QMainWindow::eventFilter(watched, event);
 }

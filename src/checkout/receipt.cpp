@@ -12,9 +12,9 @@
 
 namespace {
 
-// The receipt is laid out for a monospaced face in which a Chinese character is exactly
-// two Latin characters wide, so widths are counted in GBK bytes.
-const QString FontFamily = QStringLiteral("宋体");
+// The receipt is laid out in a monospaced face in which a Chinese character is exactly
+// two Latin characters wide, so widths are counted in GBK bytes and columns line up.
+const QString FontFamily = ReceiptFontFamily();
 constexpr double TitlePointSize = 10;
 constexpr double BodyPointSize = 8;
 
@@ -51,6 +51,11 @@ void setError(QString *error, const QString &text)
 
 } // namespace
 
+QString ReceiptFontFamily()
+{
+    return QStringLiteral("WenQuanYi Zen Hei Mono");
+}
+
 QString ReceiptNameColumn(const QString &name)
 {
     QString column;
@@ -66,8 +71,9 @@ QString ReceiptNameColumn(const QString &name)
         bytes += width;
         i += character.size();
     }
-    const qsizetype separator = ToGbk(name).size() >= NameBytes ? 2 : 1;
-    return column + QString(NameBytes - bytes + separator, QLatin1Char(' '));
+    // One blank after the padded column, for a cut name too, so the quantities of all
+    // lines start in the same column.
+    return column + QString(NameBytes - bytes + 1, QLatin1Char(' '));
 }
 
 QList<PrintItem> ReceiptLayout(const ReceiptData &data)
@@ -80,7 +86,15 @@ QList<PrintItem> ReceiptLayout(const ReceiptData &data)
                            data.printTime.toString(QStringLiteral("hh:mm:ss ")))
           << text(150, rule()) << text(180, QStringLiteral("商品名称         数量     金额 "));
 
-    int y = FirstLineY;
+    // A reprint says so under the title, and everything below moves down one line.
+    const int shift = data.reprint ? LineStep : 0;
+    if (shift) {
+        for (qsizetype i = 1; i < items.size(); ++i)
+            items[i].pos.ry() += shift;
+        items.insert(1, text(40, QStringLiteral("           （重打）")));
+    }
+
+    int y = FirstLineY + shift;
     for (const ReceiptLine &line : data.lines) {
         items << text(y, ReceiptNameColumn(line.name) + NumberText(line.quantity) +
                              QString(6, QLatin1Char(' ')) + NumberText(line.amount));

@@ -2,39 +2,20 @@
 // The POS receipt of a sale: its data, its layout in printer dots, and printing it on the
 // default printer.
 
+#include "checkout/till.h"
 #include "components/printing.h"
 
 #include <QList>
 #include <QString>
-#include <QTime>
 
 class QPrinter;
 
-struct ReceiptLine
-{
-    QString name;
-    double quantity = 0;
-    double amount = 0;
-};
+// The face of every receipt text: monospaced, a Chinese character two Latin widths.
+QString ReceiptFontFamily();
 
-struct ReceiptData
-{
-    QString saleNumber; // as the main window shows it, untrimmed
-    QString cashier;
-    QString saleDate; // yyyy-mm-dd
-    QTime printTime;
-    QList<ReceiptLine> lines; // in entry order
-    QString total;            // the settlement panel's texts, "0.00"
-    QString received;
-    double cash = 0;
-    double change = 0;
-};
-
-// The name column of an item line with its separating blanks. A name shorter than 18 GBK
-// bytes is padded to 18 and followed by one blank; a longer one is cut to 18 bytes and
-// followed by two, as the till's receipts have always been printed. A Chinese character
-// that would straddle the 18th byte is left out and its place padded, so no half
-// character is printed.
+// The name column of an item line with its separating blank: the name cut or padded to
+// 18 GBK bytes, then one blank. A Chinese character that would straddle the 18th byte
+// is left out and its place padded, so no half character is printed.
 QString ReceiptNameColumn(const QString &name);
 
 // Every text of the receipt at its position, top to bottom.

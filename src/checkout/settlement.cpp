@@ -1,5 +1,5 @@
-// Settlement of the cart: the panel, the checks, the archive of the sale in one
-// transaction, the receipt and the sale number.
+// Settlement of the cart: the panel, its keys, and the adapters onto the till that
+// check and store the sale, print the receipt and show the next sale number.
 
 #include "shell/MAIN.h"
 #include "ui_LineEditor.h"
@@ -7,34 +7,15 @@
 #include "ui_Settlement.h"
 
 #include "checkout/receipt.h"
-#include "components/datagrid.h"
+#include "checkout/till.h"
 #include "components/floatingpanel.h"
+#include "components/keyfilter.h"
 #include "components/messages.h"
-#include "data/appstate.h"
-#include "data/dataset.h"
-#include "data/db.h"
-#include "data/dm.h"
 #include "data/mylib.h"
-#include "operators/login.h"
 #include "shell/settings.h"
 
-#include <QComboBox>
+#include <QCheckBox>
 #include <QTimer>
-
-namespace {
-
-const QString kNumberKey = QStringLiteral("sale_number");
-const QString kCounterKey = QStringLiteral("sale_counter");
-
-// A counter text as stored; -1 when it is not a whole non-negative number.
-qint64 counterValue(const QString &text)
-{
-    bool ok = false;
-    const qint64 value = text.trimmed().toLongLong(&ok);
-    return ok && value >= 0 ? value : -1;
-}
-
-} // namespace
 
 void TMainForm::buildSettlement()
 {
@@ -52,7 +33,11 @@ void TMainForm::buildSettlement()
     for (QWidget *w : std::initializer_list<QWidget *>{st->printCheck, st->confirmButton,
                                                        st->cancelButton, st->settlementTitle})
         w->setFont(control);
-    st->cashBox->installEventFilter(this);
+    KeyFilter::Install(st->cashBox, KeyFilter::Number());
+    // Esc cancels; a click anywhere in the panel gives the keyboard back to the cash box.
+    m_settlementPanel->installEventFilter(this);
+    for (QWidget *w : m_settlementPanel->findChildren<QWidget *>())
+        w->installEventFilter(this);
     connect(st->cashBox, &QLineEdit::textChanged, this, &TMainForm::ComputeChange);
     connect(st->cashBox, &QLineEdit::returnPressed, st->confirmButton,
             [st] { st->confirmButton->setFocus(); });
@@ -71,12 +56,17 @@ void TMainForm::buildSettlement()
 
 QString TMainForm::OperatorName()
 {
-    return loginfm ? loginfm->OperatorName() : QString();
+    return MainForm ? MainForm->m_till->Operator() : QString();
 }
 
 QString TMainForm::SaleNumber() const
 {
-    return TrimControl(m_ui->saleNumberLabel->text());
+    return TrimControl(m_till->SaleNumber());
+}
+
+QString TMainForm::SaleCounter() const
+{
+    return m_till->CounterText();
 }
 
 void TMainForm::OpenSettlement()
@@ -90,7 +80,8 @@ void TMainForm::OpenSettlement()
 
 void TMainForm::FetchTotals()
 {
-    const QString total = m_ui->cartGrid->FooterText(QStringLiteral("6"));
+    const QString total = m_till->Totals().AmountText();
+    ParseNumber(total, &m_due);
     m_settlementUi->totalValue->setText(total);
     m_settlementUi->receivedValue->setText(total);
     m_settlementUi->cashBox->setText(total);
@@ -98,13 +89,12 @@ void TMainForm::FetchTotals()
 
 void TMainForm::ComputeChange()
 {
-    double cash = 0;
-    double received = 0;
-    // An empty or unfinished cash text leaves the change as it was.
-    if (!ParseNumber(m_settlementUi->cashBox->text(), &cash) ||
-        !ParseNumber(m_settlementUi->receivedValue->text(), &received))
+    const QString cash = m_settlementUi->cashBox->text();
+    // An empty cash box leaves the change as it was; a text that is not a number the
+    // till takes shows no change at all.
+    if (cash.isEmpty())
         return;
-    const QString change = MoneyText(cash - received);
+    const QString change = Till::ChangeText(cash, m_due);
     if (m_settlementUi->changeLabel->text() != change)
         m_settlementUi->changeLabel->setText(change);
 }
@@ -113,154 +103,74 @@ void TMainForm::CancelSettlement()
 {
     m_settlementPanel->hide();
     m_lineEditorUi->modifyButton->setEnabled(false);
+    m_ui->codeBox->setFocus();
 }
 
 void TMainForm::ConfirmSettlement()
 {
     Ui::SettlementForm *st = m_settlementUi.get();
-    Dataset &cart = *dmfm->ADOQuery15;
-    ReopenQuery(cart, QStringLiteral("select * from data order by id"));
-    if (cart.RecordCount() == 0) {
+    const Till::Settlement settled = m_till->Settle(st->cashBox->text());
+    switch (settled.refusal) {
+    case Till::Refusal::None:
+        break;
+    case Till::Refusal::EmptyCart:
         m_settlementPanel->hide();
         Msg::Info(QStringLiteral("请先进行商品销售！"));
         m_ui->codeBox->setFocus();
         return;
-    }
-    if (st->totalValue->text() == QStringLiteral("0.00")) {
+    case Till::Refusal::ZeroTotal:
         m_settlementPanel->hide();
         m_ui->codeBox->setFocus();
         return;
-    }
-    double cash = 0;
-    if (st->cashBox->text().isEmpty() || !ParseNumber(st->cashBox->text(), &cash)) {
-        Msg::Info(st->cashBox->text().isEmpty() ? QStringLiteral("请输入现金金额！")
-                                                : QStringLiteral("请输入正确的数字！"));
+    case Till::Refusal::NoCash:
+    case Till::Refusal::BadCash:
+    case Till::Refusal::ShortCash:
+        Msg::Info(settled.refusal == Till::Refusal::NoCash ? QStringLiteral("请输入现金金额！")
+                  : settled.refusal == Till::Refusal::BadCash ? QStringLiteral("请输入正确的数字！")
+                                                              : QStringLiteral("现金金额不足！"));
         st->cashBox->setFocus();
         return;
     }
-    ComputeChange();
-    double change = 0;
-    ParseNumber(st->changeLabel->text(), &change);
-    if (change < 0) {
-        Msg::Info(QStringLiteral("现金金额不足！"));
-        st->cashBox->setFocus();
-        return;
-    }
-
-    ReceiptData receipt;
-    collectReceipt(&receipt);
-    const QString saleNumber = SaleNumber();
-    {
-        // The archive rows, the summary, the next sale number and the emptied cart are
-        // stored together or not at all.
-        Db::Transaction transaction;
-        archiveSale(saleNumber);
-        writeSaleSummary(saleNumber);
-        const Settings::SaleCounter next = advanceSaleNumber();
-        ExecuteStatement(*dmfm->ADOQuery7, QStringLiteral("delete from data"));
-        transaction.Commit();
-        m_ui->saleNumberLabel->setText(next.number);
-        m_saleCounter = next.counter;
-    }
+    m_ui->saleNumberLabel->setText(m_till->SaleNumber());
     SaveSaleCounter();
-
-    if (st->printCheck->isChecked()) {
-        QString error;
-        if (!PrintReceipt(receipt, &error))
-            Msg::Error(QStringLiteral("小票打印失败，销售已保存。"));
-    }
-
+    if (st->printCheck->isChecked())
+        PrintSaleReceipt(settled.receipt);
     ClearCart();
     st->cashBox->clear();
 }
 
-void TMainForm::collectReceipt(ReceiptData *receipt) const
+void TMainForm::PrintSaleReceipt(const ReceiptData &receipt)
 {
-    const Dataset &cart = *dmfm->ADOQuery15;
-    const Ui::SettlementForm *st = m_settlementUi.get();
-    receipt->saleNumber = m_ui->saleNumberLabel->text();
-    receipt->cashier = OperatorName();
-    receipt->saleDate = DateText(m_saleDate);
-    receipt->printTime = QTime::currentTime();
-    receipt->total = st->totalValue->text();
-    receipt->received = st->receivedValue->text();
-    ParseNumber(st->cashBox->text(), &receipt->cash);
-    ParseNumber(st->changeLabel->text(), &receipt->change);
-    for (int row = 0; row < cart.RecordCount(); ++row)
-        receipt->lines << ReceiptLine{cart.Value(row, QStringLiteral("a")).toString(),
-                                      cart.Value(row, QStringLiteral("2")).toDouble(),
-                                      cart.Value(row, QStringLiteral("6")).toDouble()};
+    QString error;
+    if (!PrintReceipt(receipt, &error))
+        Msg::Error(QStringLiteral("小票打印失败，销售已保存。"));
 }
 
-void TMainForm::archiveSale(const QString &saleNumber)
+void TMainForm::ReprintLastReceipt()
 {
-    // Every line is archived under the number its summary row gets.
-    ExecuteStatement(
-        *dmfm->ADOQuery8,
-        QStringLiteral("insert into data1 (a,b,c,d,h,i,z,\"1\",\"2\",\"3\",\"4\",\"5\","
-                       "\"6\",\"7\",\"8\",day1) select a,b,c,d,?,i,z,\"1\",\"2\","
-                       "\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",day1 from data order by id"),
-        {saleNumber});
-}
-
-void TMainForm::writeSaleSummary(const QString &saleNumber)
-{
-    const Ui::SettlementForm *st = m_settlementUi.get();
-    const auto number = [](const QString &text) {
-        double value = 0;
-        ParseNumber(text, &value);
-        return value;
-    };
-    Db::InsertRow(QStringLiteral("data3"),
-                  {{QStringLiteral("1"), number(st->totalValue->text())},
-                   {QStringLiteral("2"), number(st->receivedValue->text())},
-                   {QStringLiteral("3"), number(st->cashBox->text())},
-                   {QStringLiteral("4"), number(st->changeLabel->text())},
-                   {QStringLiteral("5"), m_ui->cartGrid->FooterValue(QStringLiteral("7"))},
-                   {QStringLiteral("6"), 0.0},
-                   {QStringLiteral("7"), 0.0},
-                   {QStringLiteral("day1"), DateText(m_saleDate)},
-                   {QStringLiteral("a"), saleNumber},
-                   {QStringLiteral("b"), TrimControl(OperatorName())}});
+    const std::optional<ReceiptData> receipt = m_till->LastSaleReceipt();
+    if (!receipt) {
+        Msg::Info(QStringLiteral("还没有已结账的销售，没有可重打的小票！"));
+        return;
+    }
+    QString error;
+    if (!PrintReceipt(*receipt, &error))
+        Msg::Error(QStringLiteral("小票打印失败：") + error);
 }
 
 QString TMainForm::FormatSaleNumber(const QString &operatorName, const QDate &date, qint64 counter)
 {
-    QByteArray prefix = PinyinInitials(ToGbk(TrimControl(operatorName))).left(3);
-    for (char &c : prefix)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return QString::fromLatin1(prefix) +
-           QString::number(date.year() % 100).rightJustified(2, QLatin1Char('0')) +
-           QString::number(date.month()) + QString::number(date.day()) +
-           QString::number(counter).rightJustified(6, QLatin1Char('0')) + QLatin1Char(' ');
-}
-
-Settings::SaleCounter TMainForm::advanceSaleNumber()
-{
-    const qint64 counter = std::max<qint64>(counterValue(m_saleCounter), 0) + 1;
-    const Settings::SaleCounter next{
-        FormatSaleNumber(OperatorName(), QDate::currentDate(), counter), QString::number(counter)};
-    AppState::SetValue(kCounterKey, next.counter);
-    AppState::SetValue(kNumberKey, next.number);
-    return next;
+    return Till::FormatSaleNumber(operatorName, date, counter);
 }
 
 void TMainForm::SaveSaleCounter()
 {
-    Settings::WriteSaleCounter({m_ui->saleNumberLabel->text(), m_saleCounter});
+    Settings::WriteSaleCounter({m_till->SaleNumber(), m_till->CounterText()});
 }
 
 void TMainForm::restoreSaleCounter()
 {
-    // config.ini is written after every sale, but a crash can come between the stored
-    // sale and the file; whichever of the two is further ahead is the truth.
-    const std::optional<QString> number = AppState::Value(kNumberKey);
-    const std::optional<QString> counter = AppState::Value(kCounterKey);
-    if (!number || !counter)
-        return;
-    if (counterValue(*counter) > counterValue(m_saleCounter)) {
-        m_ui->saleNumberLabel->setText(*number);
-        m_saleCounter = *counter;
-    }
+    const Settings::SaleCounter stored = Settings::ReadSaleCounter();
+    m_till->RestoreCounter(stored.number, stored.counter);
+    m_ui->saleNumberLabel->setText(m_till->SaleNumber());
 }

@@ -27,9 +27,10 @@ UrlHandler &urlHandler()
     return h;
 }
 
-QString appTitle()
+QString &appTitle()
 {
-    return QApplication::applicationDisplayName();
+    static QString title;
+    return title;
 }
 
 bool show(Kind kind, const QString &title, const QString &text)
@@ -83,6 +84,16 @@ bool Confirm(const QString &text)
 void Error(const QString &text)
 {
     show(Kind::Error, appTitle(), text);
+}
+
+void SetApplicationTitle(const QString &title)
+{
+    appTitle() = title;
+}
+
+QString ApplicationTitle()
+{
+    return appTitle();
 }
 
 void SetHandler(Handler h)

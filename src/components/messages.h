@@ -25,6 +25,12 @@ struct Record
     QString text;
 };
 
+// The title of plain messages, confirmations and error boxes. A box shows exactly the
+// title it is given: the program sets no application display name, which the platform
+// would otherwise append to every window title.
+void SetApplicationTitle(const QString &title);
+QString ApplicationTitle();
+
 // Plain message with the application title.
 void Info(const QString &text);
 // Warning box titled "Warning".

@@ -1,8 +1,8 @@
 #include "operators/login.h"
-#include "ui_MAIN.h"
 #include "ui_login.h"
 
 #include "components/inputs.h"
+#include "components/keyfilter.h"
 #include "components/messages.h"
 #include "data/dataset.h"
 #include "data/db.h"
@@ -32,6 +32,7 @@ Tloginfm::Tloginfm(QWidget *parent) : QDialog(parent), m_ui(new Ui::Tloginfm)
     setModal(true);
     m_ui->hintLabel->setText(QStringLiteral("初始登陆密码：") + Tdmfm::DefaultPassword());
     m_ui->hintLabel->setStyleSheet(QStringLiteral("color: red;"));
+    KeyFilter::Install(m_ui->passwordBox, KeyFilter::LettersDigits());
     m_ui->passwordBox->installEventFilter(this);
     m_ui->userBox->installEventFilter(this);
     m_ui->userBox->lineEdit()->installEventFilter(this);
@@ -95,14 +96,7 @@ bool Tloginfm::eventFilter(QObject *watched, QEvent *event)
             m_ui->loginButton->setFocus();
             return true;
         }
-        // Backspace edits; Tab and Shift+Tab only move the focus, as in every other box.
-        if (key->key() == Qt::Key_Backspace || key->key() == Qt::Key_Tab ||
-            key->key() == Qt::Key_Backtab)
-            return false;
-        const QString text = key->text();
-        const bool allowed =
-            text.size() == 1 && text[0].unicode() < 0x80 && text[0].isLetterOrNumber();
-        return !allowed;
+        return false;
     }
     if ((watched == m_ui->userBox || watched == m_ui->userBox->lineEdit()) && enter) {
         m_ui->passwordBox->setFocus();
@@ -131,38 +125,28 @@ void Tloginfm::loginButtonClicked()
     m_ui->passwordBox->setFocus();
 }
 
+void Tloginfm::keyPressEvent(QKeyEvent *event)
+{
+    // Esc does not close the window: only its close button leaves the login.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
 void Tloginfm::done(int result)
 {
+    // Only this login's success starts a session; a success whose session could not be
+    // started does not count for the next try or for closing the window.
+    const bool loggedIn = result == QDialog::Accepted && m_loginResult == 1;
+    m_loginResult = 0;
     QDialog::done(result);
     dmfm->ADOQuery1->Close();
     MainForm->RefreshCartView();
-    if (m_loginResult != 1) {
+    if (!loggedIn) {
         MainForm->close(); // no session: the program ends
         return;
     }
-    startSession();
-}
-
-void Tloginfm::startSession()
-{
-    const QString name = OperatorName();
-    MainForm->UpdateCartTotals();
-    MainForm->StatusPanel(1)->setText(QStringLiteral("操作员：") + name);
-    MainForm->ui()->codeBox->setFocus();
-    if (name != Tdmfm::AdminName())
-        applyRestrictions();
-    // The session is the row this login inserted.
-    const qint64 id =
-        Db::InsertRow(QStringLiteral("rz"),
-                      {{QStringLiteral("username"), name},
-                       {QStringLiteral("btime"), DateTimeText(QDateTime::currentDateTime())}});
-    MainForm->SetSessionId(id);
-}
-
-void Tloginfm::applyRestrictions()
-{
-    Ui::TMainForm *main = MainForm->ui();
-    main->productsButton->hide();
-    main->changePasswordAction->setVisible(false);
-    main->userAdminAction->setVisible(false);
+    MainForm->BeginSession(OperatorName());
 }

@@ -15,10 +15,8 @@ public:
     explicit Tloginfm(QWidget *parent = nullptr);
     ~Tloginfm() override;
 
-    Ui::Tloginfm *ui() const { return m_ui.get(); }
     // The operator: the user box's text as typed or picked, untrimmed.
     QString OperatorName() const;
-    bool LoggedIn() const { return m_loginResult == 1; }
 
     // The desktop entry that starts the program; written each time the window is shown.
     static QString ShortcutPath();
@@ -28,11 +26,10 @@ public:
 protected:
     void showEvent(QShowEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
 
 private:
     void loginButtonClicked();
-    void startSession();
-    void applyRestrictions();
     static void writeShortcut();
 
     std::unique_ptr<Ui::Tloginfm> m_ui;

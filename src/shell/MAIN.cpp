@@ -3,8 +3,10 @@
 #include "ui_MAIN.h"
 #include "ui_Settlement.h"
 
+#include "checkout/till.h"
 #include "components/datagrid.h"
 #include "components/floatingpanel.h"
+#include "components/keyfilter.h"
 #include "components/messages.h"
 #include "data/db.h"
 #include "data/dm.h"
@@ -14,12 +16,14 @@
 #include "shell/maker.h"
 #include "shell/settings.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
@@ -47,7 +51,7 @@ QFont pixelFont(const QString &family, int pixels, bool bold = false)
 
 TMainForm::TMainForm(QWidget *parent)
     : QMainWindow(parent), m_ui(new Ui::TMainForm), m_lineEditorUi(new Ui::LineEditorForm),
-      m_settlementUi(new Ui::SettlementForm)
+      m_settlementUi(new Ui::SettlementForm), m_till(new Till)
 {
     // Nothing here may touch the database: the data module is created after this window.
     m_ui->setupUi(this);
@@ -91,9 +95,7 @@ TMainForm::TMainForm(QWidget *parent)
     for (int skin = 0; skin < skins.size(); ++skin)
         connect(skins[skin], &QAction::triggered, this, [this, skin] { ChooseSkin(skin); });
 
-    const Settings::SaleCounter counter = Settings::ReadSaleCounter();
-    m_ui->saleNumberLabel->setText(counter.number);
-    m_saleCounter = counter.counter;
+    m_ui->saleNumberLabel->setText(Settings::ReadSaleCounter().number);
 
     ApplySkin(-1);
     if (const QScreen *screen = QGuiApplication::primaryScreen())
@@ -109,7 +111,7 @@ void TMainForm::buildCheckout()
     buildSettlement();
     m_lineEditorPanel->move(560, 110);
     m_settlementPanel->move(245, 60);
-    m_ui->codeBox->installEventFilter(this);
+    KeyFilter::Install(m_ui->codeBox, KeyFilter::LettersDigits());
     connect(m_ui->codeBox, &QLineEdit::returnPressed, this, &TMainForm::codeBoxReturnPressed);
     connect(m_ui->settleButton, &QToolButton::clicked, this, &TMainForm::OpenSettlement);
 }
@@ -121,8 +123,23 @@ void TMainForm::buildMenus()
     m_settingsMenu->addAction(m_ui->changePasswordAction);
     m_settingsMenu->addAction(m_ui->userAdminAction);
     m_settingsMenu->addSeparator();
-    m_settingsMenu->addActions({m_ui->skin0Action, m_ui->skin1Action, m_ui->skin2Action,
-                                m_ui->skin3Action, m_ui->skin4Action});
+    // The skin in force carries the menu's check mark.
+    auto *skinGroup = new QActionGroup(this);
+    skinGroup->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
+    for (QAction *action : {m_ui->skin0Action, m_ui->skin1Action, m_ui->skin2Action,
+                            m_ui->skin3Action, m_ui->skin4Action}) {
+        action->setCheckable(true);
+        skinGroup->addAction(action);
+        m_settingsMenu->addAction(action);
+    }
+    m_settingsMenu->addSeparator();
+    auto *reprint = new QAction(QStringLiteral("重打小票"), this);
+    reprint->setObjectName(QStringLiteral("reprintAction"));
+    reprint->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    reprint->setShortcutContext(Qt::WindowShortcut);
+    connect(reprint, &QAction::triggered, this, &TMainForm::ReprintLastReceipt);
+    m_settingsMenu->addAction(reprint);
+    addAction(reprint);
     m_ui->settingsButton->setMenu(m_settingsMenu);
     m_ui->settingsButton->setPopupMode(QToolButton::InstantPopup);
 
@@ -163,7 +180,7 @@ void TMainForm::showEvent(QShowEvent *event)
         m_ui->cartGrid->SetDataset(dmfm->ADOQuery15);
     restoreSaleCounter();
     m_lineEditorPanel->hide();
-    m_saleDate = QDate::currentDate();
+    m_till->SetSaleDate(QDate::currentDate());
     if (const auto stored = Settings::UserValue(QStringLiteral("skin"))) {
         bool ok = false;
         const int skin = stored->toInt(&ok);
@@ -199,6 +216,38 @@ void TMainForm::requestLogin()
     });
 }
 
+QDate TMainForm::SaleDate() const
+{
+    return m_till->SaleDate();
+}
+
+void TMainForm::BeginSession(const QString &operatorName)
+{
+    // The log row comes first: if the engine refuses it, nothing of the session exists
+    // and the login is asked for again.
+    auto askAgain = qScopeGuard([this] { requestLogin(); });
+    const qint64 id =
+        Db::InsertRow(QStringLiteral("rz"),
+                      {{QStringLiteral("username"), operatorName},
+                       {QStringLiteral("btime"), DateTimeText(QDateTime::currentDateTime())}});
+    askAgain.dismiss();
+    m_sessionId = id;
+    m_till->SetOperator(operatorName);
+    UpdateCartTotals();
+    StatusPanel(1)->setText(QStringLiteral("操作员：") + operatorName);
+    m_ui->codeBox->setFocus();
+    if (operatorName != Tdmfm::AdminName())
+        applyRestrictions();
+}
+
+void TMainForm::applyRestrictions()
+{
+    // Rights are fixed by the name at login, by hiding the administrator's commands.
+    m_ui->productsButton->hide();
+    m_ui->changePasswordAction->setVisible(false);
+    m_ui->userAdminAction->setVisible(false);
+}
+
 void TMainForm::closeEvent(QCloseEvent *event)
 {
     if (m_sessionId != 0)
@@ -214,6 +263,15 @@ void TMainForm::ApplySkin(int skin)
                                    : QStringLiteral(":/skins/skin%1.qss").arg(skin);
     qApp->setStyleSheet(readResource(sheet));
     m_skin = skin;
+    markSkin();
+}
+
+void TMainForm::markSkin()
+{
+    const QList<QAction *> skins = {m_ui->skin0Action, m_ui->skin1Action, m_ui->skin2Action,
+                                    m_ui->skin3Action, m_ui->skin4Action};
+    for (int i = 0; i < skins.size(); ++i)
+        skins[i]->setChecked(i == m_skin);
 }
 
 void TMainForm::ChooseSkin(int skin)

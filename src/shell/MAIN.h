@@ -7,8 +7,6 @@
 #include <QWidget>
 #include <memory>
 
-#include "shell/settings.h"
-
 class QLabel;
 class QMenu;
 class FloatingPanel;
@@ -17,6 +15,7 @@ class QTimer;
 class Dataset;
 class DataGrid;
 struct ReceiptData;
+class Till;
 
 namespace Ui {
 class TMainForm;
@@ -31,14 +30,17 @@ public:
     explicit TMainForm(QWidget *parent = nullptr);
     ~TMainForm() override;
 
-    Ui::TMainForm *ui() const { return m_ui.get(); }
-
     // Session number: the id of this login's rz row, 0 while nobody is logged in.
     qint64 SessionId() const { return m_sessionId; }
-    void SetSessionId(qint64 id) { m_sessionId = id; }
+    // Starts the session of an operator whose login succeeded: the login log row first
+    // (an engine error there leaves no session, name or restriction behind), then the
+    // operator's name, rights, totals and the focus in the code box.
+    void BeginSession(const QString &operatorName);
 
     // Sale date of the line buffer: the date the window was last shown.
-    QDate SaleDate() const { return m_saleDate; }
+    QDate SaleDate() const;
+    // The checkout's rules; the named operations below are adapters onto it.
+    Till &TillCore() const { return *m_till; }
 
     // Skins: -1 is the designed look, 0 to 4 the stored skins.
     static int SkinCount() { return 5; }
@@ -52,8 +54,6 @@ public:
 
     FloatingPanel *LineEditorPanel() const { return m_lineEditorPanel; }
     FloatingPanel *SettlementPanel() const { return m_settlementPanel; }
-    Ui::LineEditorForm *lineEditorUi() const { return m_lineEditorUi.get(); }
-    Ui::SettlementForm *settlementUi() const { return m_settlementUi.get(); }
 
     // --- Cart (checkout/cart.cpp) ---
     // Adds the product whose code is in the code box, or merges into its cart line.
@@ -80,10 +80,14 @@ public:
     // Writes the sale number and counter to config.ini.
     void SaveSaleCounter();
     QString SaleNumber() const;
-    QString SaleCounter() const { return m_saleCounter; }
+    QString SaleCounter() const;
+    // Prints the receipt of a settled sale; a failure is reported, the sale stays stored.
+    void PrintSaleReceipt(const ReceiptData &receipt);
+    // "重打小票": prints the last settled sale again from the archive, marked as a reprint.
+    void ReprintLastReceipt();
     // The sale number that follows `counter` for an operator on a date.
     static QString FormatSaleNumber(const QString &operatorName, const QDate &date, qint64 counter);
-    // The operator of the session (the login window's user box), or empty.
+    // The operator of the open session, or empty.
     static QString OperatorName();
 
 protected:
@@ -104,16 +108,11 @@ private:
     void cartGridTitleClicked();
     void quantityStep(int delta);
     void liveAmount();
-    // Computes amount and profit into the buffer; false (with the message shown) when
-    // the sale price or quantity is not a number.
-    bool computeLine();
+    // The id of the cart line selected in the grid, 0 when none.
+    qint64 selectedLineId() const;
     void restoreSaleCounter();
-    // Every value one settlement stores, read before anything is written.
-    void collectReceipt(ReceiptData *receipt) const;
-    void archiveSale(const QString &saleNumber);
-    void writeSaleSummary(const QString &saleNumber);
-    // Stores the next sale number and counter (inside the sale's transaction).
-    Settings::SaleCounter advanceSaleNumber();
+    void applyRestrictions();
+    void markSkin();
 
     void buildStatusBar();
     void buildMenus();
@@ -126,22 +125,14 @@ private:
     std::unique_ptr<Ui::SettlementForm> m_settlementUi;
     QTimer *m_changeTimer = nullptr;
 
-    // The line buffer's hidden holders; the visible ones are the line editor's fields.
-    struct LineBuffer
-    {
-        QString name, specification, code, category, supplier, unit;
-        QString purchasePrice;
-        QString profit;
-        QString column5 = QStringLiteral("0");
-    } m_line;
+    std::unique_ptr<Till> m_till;
+    double m_due = 0; // the amount due shown in the settlement panel
     QMenu *m_settingsMenu = nullptr;
     QMenu *m_supportMenu = nullptr;
     QList<QLabel *> m_statusPanels;
     FloatingPanel *m_lineEditorPanel = nullptr;
     FloatingPanel *m_settlementPanel = nullptr;
     qint64 m_sessionId = 0;
-    QDate m_saleDate;
-    QString m_saleCounter; // sale counter as decimal text
     int m_skin = -1;
 };
 

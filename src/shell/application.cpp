@@ -51,7 +51,8 @@ bool ZentrikApplication::notify(QObject *receiver, QEvent *event)
 void SetUpApplication(QApplication &app)
 {
     app.setApplicationName(QStringLiteral("zentrikpos"));
-    app.setApplicationDisplayName(Maker::ProductTitle());
+    // Titles are shown as given: no display name for the platform to append to them.
+    Msg::SetApplicationTitle(Maker::ProductTitle());
     app.setApplicationVersion(Maker::Version());
     app.setWindowIcon(QIcon(QStringLiteral(":/icons/app.svg")));
     // The windows are designed in the Windows faces 宋体 and 华文中宋; these installed

@@ -1,15 +1,13 @@
 // The cart at the till: code entry, merging lines, the line editor, deleting lines, the
 // grid's sorting and the totals, driven through the main window's widgets.
 
+#include "../shell/windowparts.h"
 #include "components/datagrid.h"
 #include "components/floatingpanel.h"
 #include "data/db.h"
 #include "data/mylib.h"
 #include "fixture.h"
 #include "shell/MAIN.h"
-#include "ui_LineEditor.h"
-#include "ui_MAIN.h"
-#include "ui_Settlement.h"
 
 #include <QAction>
 #include <QHeaderView>
@@ -20,16 +18,6 @@
 #include <QToolButton>
 
 namespace {
-
-Ui::TMainForm *mainUi()
-{
-    return MainForm->ui();
-}
-
-Ui::LineEditorForm *editor()
-{
-    return MainForm->lineEditorUi();
-}
 
 QWidget *focused()
 {
@@ -61,7 +49,7 @@ QStringList lines(const char *text)
 // Codes of the grid's rows in the order they are shown.
 QStringList shownCodes()
 {
-    QAbstractItemModel *model = mainUi()->cartGrid->view()->model();
+    QAbstractItemModel *model = Main()->cartGrid->view()->model();
     QStringList codes;
     for (int row = 0; row < model->rowCount(); ++row)
         codes << model->index(row, 0).data().toString();
@@ -70,14 +58,14 @@ QStringList shownCodes()
 
 void clickLine(int row)
 {
-    QTableView *view = mainUi()->cartGrid->view();
+    QTableView *view = Main()->cartGrid->view();
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {},
                       view->visualRect(view->model()->index(row, 1)).center());
 }
 
 void clickTitle(int column)
 {
-    QHeaderView *header = mainUi()->cartGrid->view()->horizontalHeader();
+    QHeaderView *header = Main()->cartGrid->view()->horizontalHeader();
     QTest::mouseClick(
         header->viewport(), Qt::LeftButton, {},
         QPoint(header->sectionViewportPosition(column) + header->sectionSize(column) / 2,
@@ -86,14 +74,14 @@ void clickTitle(int column)
 
 QAction *gridAction(const char *name)
 {
-    return mainUi()->cartGrid->view()->findChild<QAction *>(QString::fromUtf8(name));
+    return Main()->cartGrid->view()->findChild<QAction *>(QString::fromUtf8(name));
 }
 
 // Selects a line with the mouse and opens the line editor on its quantity (Ctrl+X).
 void editQuantityOf(int row)
 {
     clickLine(row);
-    QTest::keyClick(mainUi()->cartGrid->view(), Qt::Key_X, Qt::ControlModifier);
+    QTest::keyClick(Main()->cartGrid->view(), Qt::Key_X, Qt::ControlModifier);
 }
 
 // Types each character as a key press; characters outside ASCII come as text of their own,
@@ -127,9 +115,9 @@ class TestCart : public QObject
     // Presses "修 改" with the keyboard: Enter in the quantity field, then Enter on the button.
     void modifyByKeys()
     {
-        QTest::keyClick(editor()->quantityEdit, Qt::Key_Return);
-        QCOMPARE(focused(), editor()->modifyButton);
-        QTest::keyClick(editor()->modifyButton, Qt::Key_Return);
+        QTest::keyClick(Editor()->quantityEdit, Qt::Key_Return);
+        QCOMPARE(focused(), Editor()->modifyButton);
+        QTest::keyClick(Editor()->modifyButton, Qt::Key_Return);
     }
 
 private slots:
@@ -150,12 +138,12 @@ private slots:
     void scanningTwiceMergesIntoOneLine()
     {
         ScanCode(QStringLiteral("ABC"));
-        QCOMPARE(mainUi()->codeBox->text(), QString());
-        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(Main()->codeBox->text(), QString());
+        QCOMPARE(focused(), Main()->codeBox);
         ScanCode(QStringLiteral("ABC"));
         QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3"));
-        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:7.00元"));
-        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：2"));
+        QCOMPARE(Main()->totalLabel->text(), QStringLiteral("共:7.00元"));
+        QCOMPARE(Main()->quantityLabel->text(), QStringLiteral("商品数量：2"));
 
         // The new line carries the product, the sale number, the operator and the date.
         QSqlQuery row = Db::Run(
@@ -198,7 +186,7 @@ private slots:
     {
         ScanCode(QStringLiteral("ABC"));
         ScanCode(QStringLiteral("XYZ9"));
-        QCOMPARE(mainUi()->codeBox->text(), QString());
+        QCOMPARE(Main()->codeBox->text(), QString());
         QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
         QVERIFY(m_fixture.Messages().isEmpty());
     }
@@ -227,9 +215,9 @@ private slots:
         QFETCH(QString, field);
         QFETCH(QString, typed);
         QFETCH(QString, kept);
-        QLineEdit *edit = field == QStringLiteral("code")    ? mainUi()->codeBox
-                          : field == QStringLiteral("price") ? editor()->salePriceEdit
-                                                             : editor()->quantityEdit;
+        QLineEdit *edit = field == QStringLiteral("code")    ? Main()->codeBox
+                          : field == QStringLiteral("price") ? Editor()->salePriceEdit
+                                                             : Editor()->quantityEdit;
         edit->clear();
         type(edit, typed);
         QCOMPARE(edit->text(), kept);
@@ -237,16 +225,16 @@ private slots:
 
     void enterInEmptyCodeBox()
     {
-        QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
+        QTest::keyClick(Main()->codeBox, Qt::Key_Return);
         QVERIFY(!MainForm->SettlementPanel()->isVisible());
-        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(focused(), Main()->codeBox);
         QVERIFY(m_fixture.Messages().isEmpty());
 
         ScanCode(QStringLiteral("G1"));
         ScanCode(QStringLiteral("DEF"));
-        QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
+        QTest::keyClick(Main()->codeBox, Qt::Key_Return);
         QVERIFY(MainForm->SettlementPanel()->isVisible());
-        QLineEdit *cash = MainForm->settlementUi()->cashBox;
+        QLineEdit *cash = Panel()->cashBox;
         QCOMPARE(focused(), cash);
         QCOMPARE(cash->text(), QStringLiteral("17.50"));
         QCOMPARE(cash->selectedText(), QStringLiteral("17.50"));
@@ -258,29 +246,29 @@ private slots:
         ScanCode(QStringLiteral("ABC"));
         editQuantityOf(0);
         QVERIFY(MainForm->LineEditorPanel()->isVisible());
-        QVERIFY(editor()->modifyButton->isEnabled());
-        QCOMPARE(focused(), editor()->quantityEdit);
-        QCOMPARE(editor()->quantityEdit->selectedText(), QStringLiteral("1"));
-        QTest::keyClicks(editor()->quantityEdit, QStringLiteral("2"));
+        QVERIFY(Editor()->modifyButton->isEnabled());
+        QCOMPARE(focused(), Editor()->quantityEdit);
+        QCOMPARE(Editor()->quantityEdit->selectedText(), QStringLiteral("1"));
+        QTest::keyClicks(Editor()->quantityEdit, QStringLiteral("2"));
         modifyByKeys();
         QCOMPARE(m_fixture.Messages().size(), 2);
         QCOMPARE(m_fixture.Messages()[0].kind, Msg::Kind::Question);
         QCOMPARE(m_fixture.Messages()[0].text, QStringLiteral("你确实要修改选中资料吗？"));
         QCOMPARE(m_fixture.Messages()[1].text, QStringLiteral("修改数据成功！"));
         QVERIFY(!MainForm->LineEditorPanel()->isVisible());
-        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(focused(), Main()->codeBox);
         QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3"));
 
         ScanCode(QStringLiteral("DEF"));
         QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3|DEF 2 5 10 2"));
-        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：4"));
+        QCOMPARE(Main()->quantityLabel->text(), QStringLiteral("商品数量：4"));
 
         // The close icon puts the quantity back to one.
         editQuantityOf(1);
-        QTest::mouseClick(editor()->lineEditorCloseButton, Qt::LeftButton);
+        QTest::mouseClick(Editor()->lineEditorCloseButton, Qt::LeftButton);
         QVERIFY(!MainForm->LineEditorPanel()->isVisible());
-        QVERIFY(!editor()->modifyButton->isEnabled());
-        QCOMPARE(editor()->quantityEdit->text(), QStringLiteral("1"));
+        QVERIFY(!Editor()->modifyButton->isEnabled());
+        QCOMPARE(Editor()->quantityEdit->text(), QStringLiteral("1"));
         ScanCode(QStringLiteral("G1"));
         QCOMPARE(cartLines().last(), QStringLiteral("G1 1 12.5 12.5 4.5"));
     }
@@ -290,41 +278,41 @@ private slots:
         ScanCode(QStringLiteral("ABC"));
         clickLine(0);
         gridAction("modifyPriceAction")->trigger();
-        QCOMPARE(focused(), editor()->salePriceEdit);
-        QTest::keyClicks(editor()->salePriceEdit, QStringLiteral("5"));
-        QTest::keyClick(editor()->salePriceEdit, Qt::Key_Return);
-        QCOMPARE(focused(), editor()->quantityEdit);
+        QCOMPARE(focused(), Editor()->salePriceEdit);
+        QTest::keyClicks(Editor()->salePriceEdit, QStringLiteral("5"));
+        QTest::keyClick(Editor()->salePriceEdit, Qt::Key_Return);
+        QCOMPARE(focused(), Editor()->quantityEdit);
         modifyByKeys();
         QCOMPARE(cartLines(), lines("ABC 1 5 5 3"));
 
         ScanCode(QStringLiteral("ABC"));
         // The line keeps its own price; the catalogue price is added to its amount.
         QCOMPARE(cartLines(), lines("ABC 2 5 8.5 4.5"));
-        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:8.50元"));
+        QCOMPARE(Main()->totalLabel->text(), QStringLiteral("共:8.50元"));
     }
 
     void cancelledModificationChangesNothing()
     {
         ScanCode(QStringLiteral("ABC"));
         // A double-click opens the editor on the quantity, as "修改数量" does.
-        QTableView *view = mainUi()->cartGrid->view();
+        QTableView *view = Main()->cartGrid->view();
         clickLine(0); // a double-click arrives as a click followed by the double-click event
         QTest::mouseDClick(view->viewport(), Qt::LeftButton, {},
                            view->visualRect(view->model()->index(0, 1)).center());
         QVERIFY(MainForm->LineEditorPanel()->isVisible());
-        QCOMPARE(focused(), editor()->quantityEdit);
-        QTest::keyClicks(editor()->quantityEdit, QStringLiteral("7"));
+        QCOMPARE(focused(), Editor()->quantityEdit);
+        QTest::keyClicks(Editor()->quantityEdit, QStringLiteral("7"));
         m_fixture.AnswerNext(false);
-        QTest::mouseClick(editor()->modifyButton, Qt::LeftButton);
+        QTest::mouseClick(Editor()->modifyButton, Qt::LeftButton);
         QCOMPARE(m_fixture.MessageTexts(), QStringList{QStringLiteral("你确实要修改选中资料吗？")});
         QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
         QVERIFY(MainForm->LineEditorPanel()->isVisible());
-        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：1"));
+        QCOMPARE(Main()->quantityLabel->text(), QStringLiteral("商品数量：1"));
 
         // Escape in the quantity field leaves the editor without storing anything.
-        QTest::keyClick(editor()->quantityEdit, Qt::Key_Escape);
+        QTest::keyClick(Editor()->quantityEdit, Qt::Key_Escape);
         QVERIFY(!MainForm->LineEditorPanel()->isVisible());
-        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(focused(), Main()->codeBox);
         QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
     }
 
@@ -333,12 +321,12 @@ private slots:
         ScanCode(QStringLiteral("ABC"));
         ScanCode(QStringLiteral("DEF"));
         editQuantityOf(0);
-        QTest::keyClicks(editor()->quantityEdit, QStringLiteral("2.5"));
-        QCOMPARE(editor()->amountEdit->text(), QStringLiteral("8.75"));
+        QTest::keyClicks(Editor()->quantityEdit, QStringLiteral("2.5"));
+        QCOMPARE(Editor()->amountEdit->text(), QStringLiteral("8.75"));
         modifyByKeys();
         QCOMPARE(cartLines(), lines("ABC 2.5 3.5 8.75 3.75|DEF 1 5 5 1"));
-        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：3.5"));
-        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:13.75元"));
+        QCOMPARE(Main()->quantityLabel->text(), QStringLiteral("商品数量：3.5"));
+        QCOMPARE(Main()->totalLabel->text(), QStringLiteral("共:13.75元"));
     }
 
     void liveAmount_data()
@@ -367,9 +355,9 @@ private slots:
         QFETCH(QString, amount);
         ScanCode(QStringLiteral("ABC"));
         editQuantityOf(0);
-        retype(editor()->salePriceEdit, price);
-        retype(editor()->quantityEdit, quantity);
-        QCOMPARE(editor()->amountEdit->text(), amount);
+        retype(Editor()->salePriceEdit, price);
+        retype(Editor()->quantityEdit, quantity);
+        QCOMPARE(Editor()->amountEdit->text(), amount);
         // Only shown: the cart changes when "修 改" is pressed.
         QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
     }
@@ -393,39 +381,39 @@ private slots:
         QFETCH(QString, expected);
         ScanCode(QStringLiteral("ABC"));
         editQuantityOf(0);
-        retype(editor()->quantityEdit, start);
-        QToolButton *arrow = steps > 0 ? editor()->quantityUpButton : editor()->quantityDownButton;
+        retype(Editor()->quantityEdit, start);
+        QToolButton *arrow = steps > 0 ? Editor()->quantityUpButton : Editor()->quantityDownButton;
         for (int i = 0; i < std::abs(steps); ++i)
             QTest::mouseClick(arrow, Qt::LeftButton);
-        QCOMPARE(editor()->quantityEdit->text(), expected);
-        QCOMPARE(editor()->amountEdit->text(), NumberText(3.5 * expected.toDouble()));
+        QCOMPARE(Editor()->quantityEdit->text(), expected);
+        QCOMPARE(Editor()->amountEdit->text(), NumberText(3.5 * expected.toDouble()));
     }
 
     void deleteOneLineAsks()
     {
         ScanCode(QStringLiteral("ABC"));
         ScanCode(QStringLiteral("DEF"));
-        mainUi()->settleButton->click();
+        Main()->settleButton->click();
         QVERIFY(MainForm->SettlementPanel()->isVisible());
         clickLine(0);
         QVERIFY(!MainForm->SettlementPanel()->isVisible());
 
         m_fixture.AnswerNext(false);
-        QTest::keyClick(mainUi()->cartGrid->view(), Qt::Key_Delete);
+        QTest::keyClick(Main()->cartGrid->view(), Qt::Key_Delete);
         QCOMPARE(m_fixture.Messages().size(), 1);
         QCOMPARE(m_fixture.Messages()[0].kind, Msg::Kind::Question);
         QCOMPARE(m_fixture.Messages()[0].text, QStringLiteral("你真的要删除选中资料吗？"));
         QCOMPARE(cartLines().size(), 2);
 
         m_fixture.ClearMessages();
-        QTest::keyClick(mainUi()->cartGrid->view(), Qt::Key_Delete);
+        QTest::keyClick(Main()->cartGrid->view(), Qt::Key_Delete);
         QCOMPARE(m_fixture.MessageTexts(), (QStringList{QStringLiteral("你真的要删除选中资料吗？"),
                                                         QStringLiteral("删除数据成功！")}));
         QCOMPARE(cartLines(), lines("DEF 1 5 5 1"));
         QCOMPARE(shownCodes(), QStringList{QStringLiteral("DEF")});
-        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:5.00元"));
-        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：1"));
-        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(Main()->totalLabel->text(), QStringLiteral("共:5.00元"));
+        QCOMPARE(Main()->quantityLabel->text(), QStringLiteral("商品数量：1"));
+        QCOMPARE(focused(), Main()->codeBox);
     }
 
     void deleteAllEmptiesTheCartAtOnce()
@@ -436,9 +424,9 @@ private slots:
         QVERIFY(m_fixture.Messages().isEmpty());
         QVERIFY(cartLines().isEmpty());
         QVERIFY(shownCodes().isEmpty());
-        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:0.00元"));
-        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：0"));
-        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(Main()->totalLabel->text(), QStringLiteral("共:0.00元"));
+        QCOMPARE(Main()->quantityLabel->text(), QStringLiteral("商品数量：0"));
+        QCOMPARE(focused(), Main()->codeBox);
 
         // Editing or deleting in the empty cart does nothing.
         gridAction("modifyQuantityAction")->trigger();
@@ -475,16 +463,16 @@ private slots:
         Db::InsertRow(QStringLiteral("sp"), row);
 
         ScanCode(QStringLiteral("DEF"));
-        const QStringList buffer = {editor()->salePriceEdit->text(),
-                                    editor()->memberPriceEdit->text(),
-                                    editor()->quantityEdit->text(), editor()->amountEdit->text()};
+        const QStringList buffer = {Editor()->salePriceEdit->text(),
+                                    Editor()->memberPriceEdit->text(),
+                                    Editor()->quantityEdit->text(), Editor()->amountEdit->text()};
         ScanCode(QStringLiteral("BAD"));
         QCOMPARE(m_fixture.MessageTexts(),
                  QStringList{QStringLiteral("商品资料不完整，请先在商品管理中补全价格！")});
         QCOMPARE(cartLines(), lines("DEF 1 5 5 1"));
-        QCOMPARE(mainUi()->codeBox->text(), QString());
-        QCOMPARE((QStringList{editor()->salePriceEdit->text(), editor()->memberPriceEdit->text(),
-                              editor()->quantityEdit->text(), editor()->amountEdit->text()}),
+        QCOMPARE(Main()->codeBox->text(), QString());
+        QCOMPARE((QStringList{Editor()->salePriceEdit->text(), Editor()->memberPriceEdit->text(),
+                              Editor()->quantityEdit->text(), Editor()->amountEdit->text()}),
                  buffer);
         // The next good product still gets its own figures.
         ScanCode(QStringLiteral("ABC"));
@@ -512,16 +500,16 @@ private slots:
         ScanCode(QStringLiteral("ABC"));
         editQuantityOf(0);
         QLineEdit *edit =
-            field == QStringLiteral("price") ? editor()->salePriceEdit : editor()->quantityEdit;
+            field == QStringLiteral("price") ? Editor()->salePriceEdit : Editor()->quantityEdit;
         retype(edit, text);
         QCOMPARE(edit->text(), text);
-        QCOMPARE(editor()->amountEdit->text(), QStringLiteral("3.5")); // nothing computed
-        QTest::mouseClick(editor()->modifyButton, Qt::LeftButton);
+        QCOMPARE(Editor()->amountEdit->text(), QStringLiteral("3.5")); // nothing computed
+        QTest::mouseClick(Editor()->modifyButton, Qt::LeftButton);
         QCOMPARE(m_fixture.MessageTexts(), QStringList{QStringLiteral("请输入正确的数字！")});
         QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
         QVERIFY(MainForm->LineEditorPanel()->isVisible());
 
-        if (edit == editor()->quantityEdit) {
+        if (edit == Editor()->quantityEdit) {
             // A scan with that quantity adds nothing either.
             m_fixture.ClearMessages();
             ScanCode(QStringLiteral("DEF"));
@@ -537,16 +525,16 @@ private slots:
         // With an empty code box it goes to settlement even when the cart is empty.
         MainForm->AddProductFromLookup();
         QVERIFY(MainForm->SettlementPanel()->isVisible());
-        QCOMPARE(focused(), MainForm->settlementUi()->cashBox);
+        QCOMPARE(focused(), Panel()->cashBox);
 
         ScanCode(QStringLiteral("ABC"));
         // A chosen code may come with blanks around it or in another case.
-        mainUi()->codeBox->setText(QStringLiteral(" abc "));
+        Main()->codeBox->setText(QStringLiteral(" abc "));
         MainForm->AddProductFromLookup();
         QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3"));
-        QCOMPARE(mainUi()->codeBox->text(), QString());
-        QCOMPARE(focused(), mainUi()->codeBox);
-        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:7.00元"));
+        QCOMPARE(Main()->codeBox->text(), QString());
+        QCOMPARE(focused(), Main()->codeBox);
+        QCOMPARE(Main()->totalLabel->text(), QStringLiteral("共:7.00元"));
     }
 
     void titleClickSortsAndHidesPanels()
@@ -555,12 +543,12 @@ private slots:
         ScanCode(QStringLiteral("G1"));
         ScanCode(QStringLiteral("DEF"));
         editQuantityOf(0);
-        mainUi()->settleButton->click();
+        Main()->settleButton->click();
         QVERIFY(MainForm->LineEditorPanel()->isVisible());
         QVERIFY(MainForm->SettlementPanel()->isVisible());
 
         const int priceColumn = 3; // "销售价"
-        QCOMPARE(mainUi()->cartGrid->columns()[priceColumn].title, QStringLiteral("销售价"));
+        QCOMPARE(Main()->cartGrid->columns()[priceColumn].title, QStringLiteral("销售价"));
         clickTitle(priceColumn);
         QVERIFY(!MainForm->LineEditorPanel()->isVisible());
         QVERIFY(!MainForm->SettlementPanel()->isVisible());
@@ -584,8 +572,8 @@ private slots:
         m_fixture.Restart();
         QVERIFY(m_fixture.Login());
         QCOMPARE(shownCodes(), (QStringList{QStringLiteral("ABC"), QStringLiteral("G1")}));
-        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:16.00元"));
-        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：2"));
+        QCOMPARE(Main()->totalLabel->text(), QStringLiteral("共:16.00元"));
+        QCOMPARE(Main()->quantityLabel->text(), QStringLiteral("商品数量：2"));
         ScanCode(QStringLiteral("abc"));
         QCOMPARE(cartLines(), lines("ABC 2 3.5 7 3|G1 1 12.5 12.5 4.5"));
     }

@@ -8,6 +8,7 @@
 #include <QPageSize>
 #include <QPrinter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -56,6 +57,8 @@ private slots:
     void pdfTargetAndPaper();
     void printsToPdf();
     void reportsFailureToPrint();
+    void reprintIsMarked();
+    void quantitiesLineUpOnPaper();
 };
 
 void TestReceipt::initTestCase()
@@ -75,13 +78,13 @@ void TestReceipt::nameColumn_data()
     QTest::newRow("17 bytes") << QStringLiteral("康师傅红烧牛肉面1")
                               << QStringLiteral("康师傅红烧牛肉面1  ");
     QTest::newRow("18 bytes") << QStringLiteral("康师傅红烧牛肉面12")
-                              << QStringLiteral("康师傅红烧牛肉面12  ");
+                              << QStringLiteral("康师傅红烧牛肉面12 ");
     QTest::newRow("longer") << QStringLiteral("康师傅红烧牛肉面123桶装")
-                            << QStringLiteral("康师傅红烧牛肉面12  ");
+                            << QStringLiteral("康师傅红烧牛肉面12 ");
     QTest::newRow("18th byte splits a character")
-        << QStringLiteral("A康师傅红烧牛肉面桶") << QStringLiteral("A康师傅红烧牛肉面   ");
+        << QStringLiteral("A康师傅红烧牛肉面桶") << QStringLiteral("A康师傅红烧牛肉面  ");
     QTest::newRow("ASCII") << QStringLiteral("Coca-Cola Zero Sugar 330ml")
-                           << QStringLiteral("Coca-Cola Zero Sug  ");
+                           << QStringLiteral("Coca-Cola Zero Sug ");
     QTest::newRow("short ASCII") << QStringLiteral("Cola") << QStringLiteral("Cola               ");
     QTest::newRow("empty") << QString() << QString(19, QLatin1Char(' '));
 }
@@ -92,7 +95,7 @@ void TestReceipt::nameColumn()
     QFETCH(QString, expected);
     const QString column = ReceiptNameColumn(name);
     QCOMPARE(column, expected);
-    QCOMPARE(ToGbk(column).size(), ToGbk(name).size() >= 18 ? 20 : 19);
+    QCOMPARE(ToGbk(column).size(), 19);
 }
 
 void TestReceipt::layoutOfOneLine()
@@ -126,7 +129,7 @@ void TestReceipt::layoutOfOneLine()
         const bool title = &item == &items.first();
         QCOMPARE(item.kind, PrintItem::Kind::Text);
         QCOMPARE(item.pos.x(), 0);
-        QCOMPARE(item.fontFamily, QStringLiteral("宋体"));
+        QCOMPARE(item.fontFamily, ReceiptFontFamily());
         QCOMPARE(item.pointSize, title ? 10.0 : 8.0);
         QCOMPARE(item.bold, title);
     }
@@ -208,6 +211,72 @@ void TestReceipt::reportsFailureToPrint()
     QString error;
     QVERIFY(!PrintReceipt(sale({{QStringLiteral("面包"), 1, 6}}), &error));
     QVERIFY(!error.isEmpty());
+}
+
+void TestReceipt::reprintIsMarked()
+{
+    ReceiptData data = sale({{QStringLiteral("面包"), 1, 6}});
+    const QList<Row> first = rows(ReceiptLayout(data));
+    data.reprint = true;
+    const QList<Row> again = rows(ReceiptLayout(data));
+    QCOMPARE(again.size(), first.size() + 1);
+    QCOMPARE(again.at(0), first.at(0));
+    QCOMPARE(again.at(1), Row(40, QStringLiteral("           （重打）")));
+    for (qsizetype i = 1; i < first.size(); ++i)
+        QCOMPARE(again.at(i + 1), Row(first.at(i).first + 30, first.at(i).second));
+}
+
+void TestReceipt::quantitiesLineUpOnPaper()
+{
+    const QString pdftotext = QStandardPaths::findExecutable(QStringLiteral("pdftotext"));
+    if (pdftotext.isEmpty())
+        QSKIP("pdftotext is not installed");
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("receipt.pdf"));
+    Printing::SetPdfTarget(path);
+    // Names of every kind of width: Latin, Chinese, mixed, cut, cut inside a character.
+    const QList<ReceiptLine> lines = {{QStringLiteral("Cola"), 1, 11.5},
+                                      {QStringLiteral("面包"), 22, 12.5},
+                                      {QStringLiteral("农夫山泉饮用天然水550毫升"), 3, 13.5},
+                                      {QStringLiteral("A康师傅红烧牛肉面桶"), 4, 14.5},
+                                      {QStringLiteral("康师傅红烧牛肉面1"), 5, 15.5},
+                                      {QStringLiteral("Coca-Cola Zero Sugar"), 6, 16.5},
+                                      {QStringLiteral("维C 100g"), 7, 17.5}};
+    QVERIFY(PrintReceipt(sale(lines)));
+    QProcess process;
+    process.start(pdftotext, {QStringLiteral("-bbox"), path, QStringLiteral("-")});
+    QVERIFY(process.waitForFinished());
+    const QString html = QString::fromUtf8(process.readAllStandardOutput());
+
+    // Words in reading order with their left edge and top.
+    struct Word
+    {
+        double x, y;
+        QString text;
+    };
+    QList<Word> words;
+    static const QRegularExpression wordPattern(QStringLiteral(
+        R"re(<word xMin="([\d.]+)" yMin="([\d.]+)" xMax="[\d.]+" yMax="[\d.]+">([^<]*)</word>)re"));
+    for (const QRegularExpressionMatch &m : wordPattern.globalMatch(html))
+        words.append({m.captured(1).toDouble(), m.captured(2).toDouble(), m.captured(3)});
+    QVERIFY2(words.size() > 20, qPrintable(html.left(500)));
+
+    // The quantity is the word before the amount on each item line.
+    QList<double> quantityX;
+    for (const ReceiptLine &line : lines) {
+        const QString amount = NumberText(line.amount);
+        for (qsizetype i = 1; i < words.size(); ++i)
+            if (words[i].text == amount && qAbs(words[i - 1].y - words[i].y) < 1) {
+                QCOMPARE(words[i - 1].text, NumberText(line.quantity));
+                quantityX << words[i - 1].x;
+            }
+    }
+    QCOMPARE(quantityX.size(), lines.size());
+    for (double x : quantityX)
+        QVERIFY2(
+            qAbs(x - quantityX.first()) < 0.5,
+            qPrintable(
+                QStringLiteral("quantity columns at %1 and %2").arg(quantityX.first()).arg(x)));
 }
 
 QTEST_MAIN(TestReceipt)

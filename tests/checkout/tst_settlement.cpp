@@ -1,6 +1,7 @@
 // Settling the cart: the panel's checks, the archived lines and summary row stored as one
 // transaction, the receipt, and the sale number with its counter across restarts.
 
+#include "../shell/windowparts.h"
 #include "components/datagrid.h"
 #include "components/floatingpanel.h"
 #include "components/printing.h"
@@ -10,9 +11,6 @@
 #include "fixture.h"
 #include "shell/MAIN.h"
 #include "shell/settings.h"
-#include "ui_LineEditor.h"
-#include "ui_MAIN.h"
-#include "ui_Settlement.h"
 
 #include <QCheckBox>
 #include <QFileInfo>
@@ -24,16 +22,6 @@
 #include <QToolButton>
 
 namespace {
-
-Ui::TMainForm *mainUi()
-{
-    return MainForm->ui();
-}
-
-Ui::SettlementForm *panel()
-{
-    return MainForm->settlementUi();
-}
 
 QWidget *focused()
 {
@@ -52,14 +40,14 @@ QString numberFor(qint64 counter)
 
 int shownRows()
 {
-    return mainUi()->cartGrid->view()->model()->rowCount();
+    return Main()->cartGrid->view()->model()->rowCount();
 }
 
 // Enter in the empty code box opens the panel, Enter in the cash box moves to "确 定[Enter]",
 // Enter there confirms.
 void settleByKeys()
 {
-    QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
+    QTest::keyClick(Main()->codeBox, Qt::Key_Return);
     QTest::keyClick(focused(), Qt::Key_Return);
     QTest::keyClick(focused(), Qt::Key_Return);
 }
@@ -105,16 +93,16 @@ private slots:
         // A line left from an earlier sale number is archived under this sale's number.
         Db::Run(QStringLiteral("update data set h='CJG121121000001' where c='B2'"));
 
-        QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
+        QTest::keyClick(Main()->codeBox, Qt::Key_Return);
         QVERIFY(MainForm->SettlementPanel()->isVisible());
-        QCOMPARE(panel()->totalValue->text(), QStringLiteral("15.80"));
-        QCOMPARE(panel()->receivedValue->text(), QStringLiteral("15.80"));
-        QCOMPARE(panel()->changeLabel->text(), QStringLiteral("0.00"));
-        QCOMPARE(focused(), panel()->cashBox);
-        QCOMPARE(panel()->cashBox->selectedText(), QStringLiteral("15.80"));
-        QTest::keyClick(panel()->cashBox, Qt::Key_Return);
-        QCOMPARE(focused(), panel()->confirmButton);
-        QTest::keyClick(panel()->confirmButton, Qt::Key_Return);
+        QCOMPARE(Panel()->totalValue->text(), QStringLiteral("15.80"));
+        QCOMPARE(Panel()->receivedValue->text(), QStringLiteral("15.80"));
+        QCOMPARE(Panel()->changeLabel->text(), QStringLiteral("0.00"));
+        QCOMPARE(focused(), Panel()->cashBox);
+        QCOMPARE(Panel()->cashBox->selectedText(), QStringLiteral("15.80"));
+        QTest::keyClick(Panel()->cashBox, Qt::Key_Return);
+        QCOMPARE(focused(), Panel()->confirmButton);
+        QTest::keyClick(Panel()->confirmButton, Qt::Key_Return);
         QVERIFY(m_fixture.Messages().isEmpty());
 
         QSqlQuery summary = Db::Run(
@@ -149,11 +137,11 @@ private slots:
         QCOMPARE(rowsIn("data"), 0);
         QCOMPARE(shownRows(), 0);
         QVERIFY(!MainForm->SettlementPanel()->isVisible());
-        QCOMPARE(focused(), mainUi()->codeBox);
-        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:0.00元"));
-        QCOMPARE(mainUi()->quantityLabel->text(), QStringLiteral("商品数量：0"));
-        QCOMPARE(panel()->cashBox->text(), QString());
-        QCOMPARE(mainUi()->saleNumberLabel->text(), numberFor(2));
+        QCOMPARE(focused(), Main()->codeBox);
+        QCOMPARE(Main()->totalLabel->text(), QStringLiteral("共:0.00元"));
+        QCOMPARE(Main()->quantityLabel->text(), QStringLiteral("商品数量：0"));
+        QCOMPARE(Panel()->cashBox->text(), QString());
+        QCOMPARE(Main()->saleNumberLabel->text(), numberFor(2));
         const Settings::SaleCounter saved = Settings::ReadSaleCounter();
         QCOMPARE(saved.number, numberFor(2));
         QCOMPARE(saved.counter, QStringLiteral("2"));
@@ -173,11 +161,12 @@ private slots:
         QTest::newRow("empty") << ""
                                << "0.00"
                                << "请输入现金金额！";
+        // A text that is not a number shows no change at all.
         QTest::newRow("lone point") << "."
-                                    << "0.00"
+                                    << ""
                                     << "请输入正确的数字！";
-        QTest::newRow("two points") << ".."
-                                    << "0.00"
+        QTest::newRow("two points") << "50.5.5"
+                                    << ""
                                     << "请输入正确的数字！";
     }
 
@@ -188,35 +177,35 @@ private slots:
         QFETCH(QString, message);
         ScanCode(QStringLiteral("A1"));
         ScanCode(QStringLiteral("B2"));
-        QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
-        QTest::keyClick(panel()->cashBox, Qt::Key_Backspace); // clears the selected total
-        QTest::keyClicks(panel()->cashBox, cash);
-        QCOMPARE(panel()->cashBox->text(), cash);
-        QCOMPARE(panel()->changeLabel->text(), change);
-        QTest::keyClick(panel()->cashBox, Qt::Key_Return);
+        QTest::keyClick(Main()->codeBox, Qt::Key_Return);
+        QTest::keyClick(Panel()->cashBox, Qt::Key_Backspace); // clears the selected total
+        QTest::keyClicks(Panel()->cashBox, cash);
+        QCOMPARE(Panel()->cashBox->text(), cash);
+        QCOMPARE(Panel()->changeLabel->text(), change);
+        QTest::keyClick(Panel()->cashBox, Qt::Key_Return);
         QTest::keyClick(focused(), Qt::Key_Return);
 
         QCOMPARE(m_fixture.MessageTexts(), QStringList{message});
         QVERIFY(MainForm->SettlementPanel()->isVisible());
-        QCOMPARE(focused(), panel()->cashBox);
+        QCOMPARE(focused(), Panel()->cashBox);
         verifyNothingStored(2);
 
         // Cancel closes the panel and keeps what was typed.
-        QTest::mouseClick(panel()->cancelButton, Qt::LeftButton);
+        QTest::mouseClick(Panel()->cancelButton, Qt::LeftButton);
         QVERIFY(!MainForm->SettlementPanel()->isVisible());
-        QCOMPARE(panel()->cashBox->text(), cash);
-        QVERIFY(!MainForm->lineEditorUi()->modifyButton->isEnabled());
+        QCOMPARE(Panel()->cashBox->text(), cash);
+        QVERIFY(!Editor()->modifyButton->isEnabled());
     }
 
     void emptyCartCannotBeSettled()
     {
-        mainUi()->settleButton->click();
+        Main()->settleButton->click();
         QVERIFY(MainForm->SettlementPanel()->isVisible());
-        QCOMPARE(panel()->totalValue->text(), QStringLiteral("0.00"));
-        QTest::mouseClick(panel()->confirmButton, Qt::LeftButton);
+        QCOMPARE(Panel()->totalValue->text(), QStringLiteral("0.00"));
+        QTest::mouseClick(Panel()->confirmButton, Qt::LeftButton);
         QCOMPARE(m_fixture.MessageTexts(), QStringList{QStringLiteral("请先进行商品销售！")});
         QVERIFY(!MainForm->SettlementPanel()->isVisible());
-        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(focused(), Main()->codeBox);
         verifyNothingStored(0);
     }
 
@@ -227,7 +216,7 @@ private slots:
         settleByKeys();
         QVERIFY(m_fixture.Messages().isEmpty());
         QVERIFY(!MainForm->SettlementPanel()->isVisible());
-        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(focused(), Main()->codeBox);
         verifyNothingStored(1);
     }
 
@@ -235,7 +224,7 @@ private slots:
     {
         ScanCode(QStringLiteral("A1"));
         settleByKeys();
-        QCOMPARE(mainUi()->saleNumberLabel->text(), numberFor(2));
+        QCOMPARE(Main()->saleNumberLabel->text(), numberFor(2));
 
         ScanCode(QStringLiteral("B2"));
         ScanCode(QStringLiteral("A1"));
@@ -243,12 +232,12 @@ private slots:
         QCOMPARE(
             Db::Scalar(QStringLiteral("select count(*) from data where h=?"), {second}).toInt(), 2);
         // This customer pays 20 and gets 4.20 back.
-        QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
-        QTest::keyClicks(panel()->cashBox, QStringLiteral("20"));
-        QCOMPARE(panel()->changeLabel->text(), QStringLiteral("4.20"));
-        QTest::keyClick(panel()->cashBox, Qt::Key_Return);
+        QTest::keyClick(Main()->codeBox, Qt::Key_Return);
+        QTest::keyClicks(Panel()->cashBox, QStringLiteral("20"));
+        QCOMPARE(Panel()->changeLabel->text(), QStringLiteral("4.20"));
+        QTest::keyClick(Panel()->cashBox, Qt::Key_Return);
         QTest::keyClick(focused(), Qt::Key_Return);
-        QCOMPARE(mainUi()->saleNumberLabel->text(), numberFor(3));
+        QCOMPARE(Main()->saleNumberLabel->text(), numberFor(3));
         QCOMPARE(
             Db::Scalar(QStringLiteral("select \"3\"||' '||\"4\" from data3 where a=?"), {second})
                 .toString(),
@@ -311,9 +300,9 @@ private slots:
         Printing::SetPdfTarget(pdf);
         ScanCode(QStringLiteral("A1"));
         ScanCode(QStringLiteral("B2"));
-        QTest::keyClick(mainUi()->codeBox, Qt::Key_Return);
-        panel()->printCheck->setChecked(true);
-        QTest::keyClick(panel()->cashBox, Qt::Key_Return);
+        QTest::keyClick(Main()->codeBox, Qt::Key_Return);
+        Panel()->printCheck->setChecked(true);
+        QTest::keyClick(Panel()->cashBox, Qt::Key_Return);
         QTest::keyClick(focused(), Qt::Key_Return);
 
         QCOMPARE(m_fixture.MessageTexts(), messages);
@@ -322,9 +311,54 @@ private slots:
         QCOMPARE(rowsIn("data3"), 1);
         QCOMPARE(rowsIn("data"), 0);
         QCOMPARE(shownRows(), 0);
-        QCOMPARE(mainUi()->saleNumberLabel->text(), numberFor(2));
+        QCOMPARE(Main()->saleNumberLabel->text(), numberFor(2));
         QCOMPARE(Settings::ReadSaleCounter().counter, QStringLiteral("2"));
-        QCOMPARE(focused(), mainUi()->codeBox);
+        QCOMPARE(focused(), Main()->codeBox);
+    }
+
+    void panelKeysAndClicks()
+    {
+        ScanCode(QStringLiteral("A1"));
+        QTest::keyClick(Main()->codeBox, Qt::Key_Return);
+        QVERIFY(MainForm->SettlementPanel()->isVisible());
+        QTest::keyClick(Panel()->cashBox, Qt::Key_Escape);
+        QVERIFY(!MainForm->SettlementPanel()->isVisible());
+        QVERIFY(!Editor()->modifyButton->isEnabled());
+
+        // After ticking the receipt box with the mouse, Enter still leads to the sale.
+        Printing::SetPdfTarget(m_fixture.FilePath(QStringLiteral("receipt.pdf")));
+        QTest::keyClick(Main()->codeBox, Qt::Key_Return);
+        QTest::mouseClick(Panel()->printCheck, Qt::LeftButton, {},
+                          QPoint(8, Panel()->printCheck->height() / 2));
+        QVERIFY(Panel()->printCheck->isChecked());
+        QTRY_COMPARE(focused(), static_cast<QWidget *>(Panel()->cashBox));
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QTest::keyClick(focused(), Qt::Key_Return);
+        QCOMPARE(rowsIn("data3"), 1);
+        QVERIFY(QFileInfo::exists(m_fixture.FilePath(QStringLiteral("receipt.pdf"))));
+    }
+
+    void reprintRepeatsTheLastSaleAndStoresNothing()
+    {
+        const QString pdf = m_fixture.FilePath(QStringLiteral("again.pdf"));
+        Printing::SetPdfTarget(pdf);
+        QCOMPARE(Main()->reprintAction->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_P));
+        Main()->reprintAction->trigger();
+        QCOMPARE(m_fixture.MessageTexts().size(), 1); // nothing settled yet
+        QVERIFY(!QFileInfo::exists(pdf));
+        m_fixture.ClearMessages();
+
+        ScanCode(QStringLiteral("A1"));
+        settleByKeys();
+        ScanCode(QStringLiteral("B2")); // the open cart is not reprinted
+        const QString number = MainForm->SaleNumber();
+        Main()->reprintAction->trigger();
+        QVERIFY(m_fixture.Messages().isEmpty());
+        QVERIFY(QFileInfo(pdf).size() > 0);
+        QCOMPARE(rowsIn("data"), 1);
+        QCOMPARE(rowsIn("data1"), 1);
+        QCOMPARE(rowsIn("data3"), 1);
+        QCOMPARE(MainForm->SaleNumber(), number);
     }
 
     void engineFailureLeavesEverythingAsBefore_data()
@@ -351,7 +385,7 @@ private slots:
                  qPrintable(m_fixture.Messages()[0].text));
         verifyNothingStored(2);
         QCOMPARE(shownRows(), 2);
-        QCOMPARE(mainUi()->totalLabel->text(), QStringLiteral("共:15.80元"));
+        QCOMPARE(Main()->totalLabel->text(), QStringLiteral("共:15.80元"));
 
         // Once the fault is gone the same sale is settled once, under the same number.
         Db::Run(QStringLiteral("drop trigger fail"));
@@ -362,7 +396,7 @@ private slots:
         QCOMPARE(rowsIn("data3"), 1);
         QCOMPARE(Db::Scalar(QStringLiteral("select a from data3")).toString(),
                  QStringLiteral("CJG121122000002"));
-        QCOMPARE(mainUi()->saleNumberLabel->text(), numberFor(2));
+        QCOMPARE(Main()->saleNumberLabel->text(), numberFor(2));
     }
 
     void furthestSaleNumberWinsAtStart_data()
@@ -387,20 +421,20 @@ private slots:
         QFETCH(QString, nextCounter);
         ScanCode(QStringLiteral("A1"));
         settleByKeys();
-        QCOMPARE(mainUi()->saleNumberLabel->text(), numberFor(2));
+        QCOMPARE(Main()->saleNumberLabel->text(), numberFor(2));
 
         // As if the program had ended between the stored sale and config.ini.
         QVERIFY(Settings::WriteSaleCounter({fileNumber, fileCounter}));
         m_fixture.Restart();
         QVERIFY(m_fixture.Login());
-        QCOMPARE(mainUi()->saleNumberLabel->text(), expectedNumber);
+        QCOMPARE(Main()->saleNumberLabel->text(), expectedNumber);
 
         ScanCode(QStringLiteral("B2"));
         settleByKeys();
         QCOMPARE(Db::Scalar(QStringLiteral("select a from data3 order by ID desc")).toString(),
                  expectedNumber.trimmed());
         QCOMPARE(Settings::ReadSaleCounter().counter, nextCounter);
-        QCOMPARE(mainUi()->saleNumberLabel->text(), numberFor(nextCounter.toLongLong()));
+        QCOMPARE(Main()->saleNumberLabel->text(), numberFor(nextCounter.toLongLong()));
     }
 };
 

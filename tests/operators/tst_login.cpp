@@ -1,13 +1,12 @@
 // The login window and the operator session it opens: the name and password check, the
 // keyboard rules of the window, the login log rows and the administrator's commands.
 
+#include "../shell/windowparts.h"
 #include "data/db.h"
 #include "data/dm.h"
 #include "fixture.h"
 #include "operators/login.h"
 #include "shell/MAIN.h"
-#include "ui_MAIN.h"
-#include "ui_login.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -53,7 +52,7 @@ class TestLogin : public QObject
     static QWidget *widgetNamed(const QString &name)
     {
         if (name == QLatin1String("codeBox"))
-            return MainForm->ui()->codeBox;
+            return Main()->codeBox;
         return loginfm->findChild<QWidget *>(name);
     }
 
@@ -127,7 +126,7 @@ private slots:
         addUser(QStringLiteral("twin"), QStringLiteral("777"));
         addUser(QStringLiteral("twin"), QStringLiteral("777"));
         showLogin();
-        Ui::Tloginfm *ui = loginfm->ui();
+        const LoginParts *ui = LoginWindow();
         ui->userBox->setEditText(name);
         ui->passwordBox->setText(password); // as pasted: blanks and quotes get in
         ui->loginButton->click();
@@ -170,7 +169,7 @@ private slots:
         addUser(QStringLiteral("alice"), QStringLiteral("a1"));
         addUser(QStringLiteral("alice"), QStringLiteral("a2"));
         showLogin();
-        Ui::Tloginfm *ui = loginfm->ui();
+        const LoginParts *ui = LoginWindow();
         QStringList names;
         for (int i = 0; i < ui->userBox->count(); ++i)
             names << ui->userBox->itemText(i);
@@ -202,7 +201,7 @@ private slots:
     void passwordBoxTakesOnlyLettersAndDigits()
     {
         showLogin();
-        QLineEdit *box = loginfm->ui()->passwordBox;
+        QLineEdit *box = LoginWindow()->passwordBox;
         box->setFocus();
         QTest::keyClicks(box, QStringLiteral("a1 !B-2_z."));
         // Characters outside ASCII, as a keyboard layout or an input method delivers them.
@@ -226,8 +225,8 @@ private slots:
     void closingWithoutLoginEndsTheProgram()
     {
         showLogin();
-        loginfm->ui()->passwordBox->setText(QStringLiteral("999"));
-        loginfm->ui()->loginButton->click(); // a failed try first
+        LoginWindow()->passwordBox->setText(QStringLiteral("999"));
+        LoginWindow()->loginButton->click(); // a failed try first
         loginfm->close();                    // the title bar's close button
         QVERIFY(!loginfm->isVisible());
         QVERIFY(!MainForm->isVisible());
@@ -235,6 +234,49 @@ private slots:
         QCOMPARE(rzRows(), 0);
         QTest::qWait(50);
         QVERIFY(!loginfm->isVisible());
+    }
+
+    void escapeDoesNotLeaveTheLogin()
+    {
+        showLogin();
+        for (QWidget *w : {static_cast<QWidget *>(LoginWindow()->userBox),
+                           static_cast<QWidget *>(LoginWindow()->passwordBox)}) {
+            w->setFocus();
+            QTest::keyClick(w->focusProxy() ? w->focusProxy() : w, Qt::Key_Escape);
+            QVERIFY(loginfm->isVisible());
+            QVERIFY(MainForm->isVisible());
+        }
+        QCOMPARE(MainForm->SessionId(), 0);
+    }
+
+    void failedSessionStartLeavesNoSessionBehind()
+    {
+        addUser(QStringLiteral("张三"), QStringLiteral("abc"));
+        // The log refuses the row, as a database locked by another program would.
+        Db::Run(QStringLiteral("create trigger locked before insert on rz begin "
+                               "select raise(abort, 'database is locked'); end"));
+        showLogin();
+        LoginWindow()->userBox->setEditText(QStringLiteral("张三"));
+        LoginWindow()->passwordBox->setText(QStringLiteral("abc"));
+        QTest::keyClick(LoginWindow()->loginButton, Qt::Key_Return);
+        QCOMPARE(m_fixture.MessageTexts().size(), 1);
+        QVERIFY(m_fixture.MessageTexts()[0].startsWith(QStringLiteral("database is locked")));
+        QCOMPARE(MainForm->SessionId(), 0);
+        QCOMPARE(TMainForm::OperatorName(), QString());
+        QCOMPARE(MainForm->StatusPanel(1)->text(), QStringLiteral("操作员："));
+        QVERIFY(!Main()->productsButton->isHidden());
+        QCOMPARE(rzRows(), 0);
+
+        // The login comes back; picking the administrator and closing the window starts
+        // nothing: only a successful check of this try counts.
+        QVERIFY(QTest::qWaitFor([] { return loginfm->isVisible(); }));
+        LoginWindow()->userBox->setEditText(Tdmfm::AdminName());
+        LoginWindow()->passwordBox->clear();
+        loginfm->close();
+        QVERIFY(!MainForm->isVisible());
+        QCOMPARE(MainForm->SessionId(), 0);
+        QCOMPARE(TMainForm::OperatorName(), QString());
+        QCOMPARE(rzRows(), 0);
     }
 
     void sessionIsTheRowThisLoginInserted()
@@ -303,7 +345,7 @@ private slots:
             addUser(name, QStringLiteral("456"));
         QVERIFY(
             m_fixture.Login(name, administrator ? QStringLiteral("123") : QStringLiteral("456")));
-        Ui::TMainForm *ui = MainForm->ui();
+        const MainParts *ui = Main();
         QCOMPARE(ui->productsButton->isHidden(), !administrator);
         QCOMPARE(ui->changePasswordAction->isVisible(), administrator);
         QCOMPARE(ui->userAdminAction->isVisible(), administrator);

@@ -1,6 +1,8 @@
 // Program start, the main window's show and close behaviour, skins, menus and the
 // show-or-create routine.
 
+#include "../shell/windowparts.h"
+#include "checkout/till.h"
 #include "components/floatingpanel.h"
 #include "data/db.h"
 #include "data/dm.h"
@@ -10,13 +12,15 @@
 #include "shell/maker.h"
 #include "shell/settings.h"
 #include "shell/startup.h"
-#include "ui_MAIN.h"
 
+#include <QClipboard>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QSettings>
 #include <QTimer>
+#include <QWindow>
 
 // A window of the kind the settings menu opens on demand.
 class OnDemandWindow : public QWidget
@@ -46,6 +50,89 @@ private slots:
     void init() { m_fixture.Start(); }
     void cleanup() { m_fixture.Stop(); }
 
+    void filteredBoxesKeepEveryEditingKey_data()
+    {
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<QString>("pasted"); // what "-3 a.b" becomes when pasted
+        QTest::newRow("code box") << "codeBox"
+                                  << "3ab";
+        QTest::newRow("cash box") << "cashBox"
+                                  << "3.";
+        QTest::newRow("sale price") << "salePriceEdit"
+                                    << "3.";
+        QTest::newRow("quantity") << "quantityEdit"
+                                  << "3.";
+        QTest::newRow("password") << "passwordBox"
+                                  << "3ab";
+    }
+    void filteredBoxesKeepEveryEditingKey()
+    {
+        QFETCH(QString, box);
+        QFETCH(QString, pasted);
+        QLineEdit *edit = MainForm->findChild<QLineEdit *>(box);
+        if (!edit)
+            edit = loginfm->findChild<QLineEdit *>(box);
+        QVERIFY(edit);
+        edit->clear();
+        QTest::keyClicks(edit, QStringLiteral("100"));
+        QTest::keyClick(edit, Qt::Key_Left);
+        QTest::keyClicks(edit, QStringLiteral("2"));
+        QCOMPARE(edit->text(), QStringLiteral("1020"));
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClicks(edit, QStringLiteral("9"));
+        QTest::keyClick(edit, Qt::Key_End);
+        QTest::keyClicks(edit, QStringLiteral("5"));
+        QCOMPARE(edit->text(), QStringLiteral("910205"));
+        QTest::keyClick(edit, Qt::Key_Home);
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QCOMPARE(edit->text(), QStringLiteral("10205"));
+        QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(edit, QStringLiteral("7"));
+        QCOMPARE(edit->text(), QStringLiteral("7"));
+        // Blanks, signs and other foreign characters are refused wherever they come from.
+        QTest::keyClicks(edit, QStringLiteral(" -+,"));
+        QCOMPARE(edit->text(), QStringLiteral("7"));
+
+        QGuiApplication::clipboard()->setText(QStringLiteral("-3 a.b"));
+        edit->clear();
+        QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(edit->text(), pasted);
+        edit->clear();
+        std::unique_ptr<QMenu> menu(edit->createStandardContextMenu());
+        QAction *paste = nullptr;
+        for (QAction *action : menu->actions())
+            if (action->objectName() == QLatin1String("edit-paste") ||
+                action->text().startsWith(QLatin1String("&Paste")))
+                paste = action;
+        QVERIFY(paste);
+        paste->trigger();
+        QCOMPARE(edit->text(), pasted);
+        // The cursor stays where the kept characters put it.
+        QTest::keyClicks(edit, QStringLiteral("1"));
+        QCOMPARE(edit->text(), pasted + QLatin1Char('1'));
+    }
+
+    void messageTitlesAreExactlyTheirOwn()
+    {
+        // The platform appends the application's display name to every window title when
+        // one is set, which would turn "Warning" into "Warning — ZentrikPOS收银软件".
+        QVERIFY(QGuiApplication::applicationDisplayName() != Maker::ProductTitle());
+        QWidget window;
+        window.setWindowTitle(QStringLiteral("Warning"));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.windowHandle()->title(), QStringLiteral("Warning"));
+        QCOMPARE(Msg::ApplicationTitle(), Maker::ProductTitle());
+        Msg::Warning(QStringLiteral("x"));
+        Msg::Question(QStringLiteral("y"));
+        Msg::Info(QStringLiteral("z"));
+        QList<QString> titles;
+        for (const Msg::Record &record : m_fixture.Messages())
+            titles << record.title;
+        QCOMPARE(titles, (QList<QString>{QStringLiteral("Warning"), QStringLiteral("警告！"),
+                                         Maker::ProductTitle()}));
+    }
+
     void firstStartCreatesTheDatabaseAndShowsDefaults()
     {
         QVERIFY(QFile::exists(m_fixture.FilePath(QStringLiteral("data.db"))));
@@ -55,7 +142,7 @@ private slots:
                 .toInt(),
             6);
         showMain();
-        Ui::TMainForm *ui = MainForm->ui();
+        const MainParts *ui = Main();
         QCOMPARE(ui->saleNumberLabel->text(), QStringLiteral("CJG121122000002"));
         QCOMPARE(MainForm->CurrentSkin(), -1);
         QCOMPARE(MainForm->StatusPanel(1)->text(), QStringLiteral("操作员："));
@@ -77,7 +164,8 @@ private slots:
         QFile::remove(m_fixture.FilePath(QStringLiteral("data.db")));
         {
             TMainForm window;
-            QCOMPARE(window.ui()->saleNumberLabel->text(), QStringLiteral("CJG121122000002"));
+            QCOMPARE(ChildNamed<QLabel>(&window, "saleNumberLabel")->text(),
+                     QStringLiteral("CJG121122000002"));
         }
         QVERIFY(!QFile::exists(m_fixture.FilePath(QStringLiteral("data.db"))));
         CreateWindows();
@@ -86,13 +174,13 @@ private slots:
     void closingSavesTheSaleNumberAndCounter()
     {
         showMain();
-        MainForm->ui()->saleNumberLabel->setText(QStringLiteral("CJG1393000005 "));
+        MainForm->TillCore().RestoreCounter(QStringLiteral("CJG1393000005 "), QStringLiteral("5"));
         MainForm->close();
         const Settings::SaleCounter saved = Settings::ReadSaleCounter();
         QCOMPARE(saved.number, QStringLiteral("CJG1393000005 "));
-        QCOMPARE(saved.counter, QStringLiteral("1"));
+        QCOMPARE(saved.counter, QStringLiteral("5"));
         m_fixture.Restart();
-        QCOMPARE(MainForm->ui()->saleNumberLabel->text(), QStringLiteral("CJG1393000005 "));
+        QCOMPARE(Main()->saleNumberLabel->text(), QStringLiteral("CJG1393000005 "));
     }
 
     void chosenSkinIsInForceAfterRestart()
@@ -100,7 +188,7 @@ private slots:
         showMain();
         const QString designed = qApp->styleSheet();
         QVERIFY(!designed.isEmpty());
-        MainForm->ui()->skin2Action->trigger();
+        Main()->skin2Action->trigger();
         QCOMPARE(MainForm->CurrentSkin(), 2);
         QVERIFY(qApp->styleSheet() != designed);
         QCOMPARE(Settings::UserValue(QStringLiteral("skin")).value(), QStringLiteral("2"));
@@ -141,7 +229,7 @@ private slots:
 
     void commandsWithoutTheirWindowAreDisabled()
     {
-        Ui::TMainForm *ui = MainForm->ui();
+        const MainParts *ui = Main();
         for (QWidget *w :
              {static_cast<QWidget *>(ui->productsButton), static_cast<QWidget *>(ui->salesButton),
               static_cast<QWidget *>(ui->slipButton), static_cast<QWidget *>(ui->backupButton),
@@ -150,16 +238,16 @@ private slots:
         QVERIFY(!ui->userAdminAction->isEnabled());
         QVERIFY(!ui->changePasswordAction->isEnabled());
         QVERIFY(ui->settingsButton->menu());
-        QCOMPARE(ui->settingsButton->menu()->actions().size(), 8); // two, a separator, five skins
+        QCOMPARE(ui->settingsButton->menu()->actions().size(), 10); // two, five skins, reprint
         QCOMPARE(ui->supportButton->menu()->actions().size(), 3);
     }
 
     void supportMenuNamesTheMakerAndVersion()
     {
-        MainForm->ui()->websiteAction->trigger();
+        Main()->websiteAction->trigger();
         QCOMPARE(m_fixture.OpenedUrls(), QList<QUrl>{QUrl(Maker::WebAddress())});
 
-        MainForm->ui()->upgradeAction->trigger();
+        Main()->upgradeAction->trigger();
         QCOMPARE(m_fixture.Messages().size(), 1);
         QVERIFY(m_fixture.Messages()[0].text.contains(Maker::Version()));
         QVERIFY(m_fixture.Messages()[0].text.contains(Maker::WebAddress()));
@@ -169,7 +257,7 @@ private slots:
             wasModal = AboutBox->isVisible() && AboutBox->isModal();
             AboutBox->close();
         });
-        MainForm->ui()->aboutAction->trigger();
+        Main()->aboutAction->trigger();
         QVERIFY(wasModal);
     }
 

@@ -1,0 +1,146 @@
+#pragma once
+// The till: the checkout's rules over the cart table, without any window. It adds
+// products by code, changes and deletes cart lines, sums the cart, checks and stores a
+// settlement in one transaction, and keeps the sale number and its counter.
+//
+// Windows read their fields, call these operations and show what they return.
+
+#include <QDate>
+#include <QList>
+#include <QPair>
+#include <QString>
+#include <QTime>
+#include <optional>
+
+struct ReceiptLine
+{
+    QString name;
+    double quantity = 0;
+    double amount = 0;
+};
+
+// Everything a receipt prints, read from the stored sale.
+struct ReceiptData
+{
+    QString saleNumber; // with its trailing blank
+    QString cashier;
+    QString saleDate; // yyyy-mm-dd
+    QTime printTime;
+    QList<ReceiptLine> lines; // in entry order
+    QString total;            // "0.00"
+    QString received;
+    double cash = 0;
+    double change = 0;
+    bool reprint = false; // printed again from the archive
+};
+
+struct CartTotals
+{
+    int lines = 0;
+    double quantity = 0; // the engine's sums over the cart
+    double amount = 0;
+    double profit = 0;
+    QString AmountText() const;   // "15.80"
+    QString QuantityText() const; // "2.5"
+};
+
+class Till
+{
+public:
+    // Bounds a shop never exceeds. A number outside them, negative, or not a decimal
+    // number at all is refused.
+    static constexpr double MaxQuantity = 99999;
+    static constexpr double MaxMoney = 9999999.99;
+    static std::optional<double> ReadQuantity(const QString &text);
+    static std::optional<double> ReadPrice(const QString &text);
+    static std::optional<double> ReadCash(const QString &text);
+    // The value of a number's shortest text: what is stored is what is shown, so every
+    // stored figure reads back from its text exactly.
+    static double AsShown(double value);
+
+    // --- The cart ---
+    enum class AddResult {
+        Added,
+        Merged,
+        NotFound,        // the code is not in the catalogue
+        IncompletePrice, // a price of the product is empty or not a number
+        OutOfBounds      // the quantity, or the merged line, is beyond the bounds
+    };
+    // Adds `quantity` of the product with this code (trimmed; case does not matter), or
+    // grows the cart line that already holds it by quantity, amount and profit.
+    AddResult AddByCode(const QString &code, double quantity);
+
+    struct Line
+    {
+        qint64 id = 0;
+        QString code;
+        QString name;
+        double purchasePrice = 0, salePrice = 0, memberPrice = 0;
+        double quantity = 0, amount = 0, profit = 0;
+    };
+    std::optional<Line> CartLine(qint64 id) const;
+    // Sets a line's sale price and quantity and recomputes its amount and profit from
+    // them and its purchase price. False when the line is gone.
+    bool ModifyLine(qint64 id, double salePrice, double quantity);
+    void DeleteLine(qint64 id);
+    void ClearCart();
+    CartTotals Totals() const;
+
+    // --- Settlement ---
+    enum class Refusal {
+        None,
+        EmptyCart, // 请先进行商品销售！
+        ZeroTotal, // closes silently
+        NoCash,    // 请输入现金金额！
+        BadCash,   // 请输入正确的数字！
+        ShortCash  // 现金金额不足！
+    };
+    // The checks, in order; the first that fails is returned.
+    Refusal CheckSettlement(const QString &cashText) const;
+    // The change shown for a cash text: cash - total with two decimals, or empty when
+    // the text is not a number the till accepts.
+    QString ChangeText(const QString &cashText) const;
+    static QString ChangeText(const QString &cashText, double due);
+    struct Settlement
+    {
+        Refusal refusal = Refusal::None;
+        ReceiptData receipt; // the stored sale, when refusal is None
+    };
+    // Checks, then stores the archived lines, the summary row, the next sale number and
+    // counter and the emptied cart in one transaction, and moves on to the next number.
+    Settlement Settle(const QString &cashText, const QTime &printTime = QTime::currentTime());
+    // The receipt of the last settled sale, from the archive; nothing when none is stored.
+    std::optional<ReceiptData> LastSaleReceipt(const QTime &printTime = QTime::currentTime()) const;
+
+    // --- Sale number and counter ---
+    // Operator initials (up to three, upper case), yy, month, day, six-digit counter, blank.
+    static QString FormatSaleNumber(const QString &operatorName, const QDate &date, qint64 counter);
+    static QString DefaultNumber();
+    static qint64 DefaultCounter();
+    // Starts from config.ini's texts. An unreadable counter, or one behind the one the
+    // database keeps, gives way to the database's number and counter.
+    void RestoreCounter(const QString &iniNumber, const QString &iniCounter);
+    QString SaleNumber() const { return m_saleNumber; } // with its trailing blank
+    qint64 Counter() const { return m_counter; }
+    QString CounterText() const { return QString::number(m_counter); }
+
+    // The session whose lines and sales are stored.
+    void SetOperator(const QString &name) { m_operator = name; }
+    QString Operator() const { return m_operator; }
+    void SetSaleDate(const QDate &date) { m_saleDate = date; }
+    QDate SaleDate() const { return m_saleDate; }
+    // The clock's date used when a new sale number is made (tests set it).
+    void SetToday(const QDate &date) { m_today = date; }
+
+private:
+    QDate today() const;
+    bool numberStored(const QString &number) const;
+    // The next number after `counter` that the archive does not hold yet.
+    QPair<QString, qint64> nextFreeNumber(qint64 counter) const;
+
+    QString m_saleNumber = DefaultNumber();
+    qint64 m_counter = DefaultCounter();
+    QString m_operator;
+    QDate m_saleDate = QDate::currentDate();
+    QDate m_today;
+};
