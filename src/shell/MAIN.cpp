@@ -12,7 +12,10 @@
 #include "data/dm.h"
 #include "data/mylib.h"
 #include "maintenance/About.h"
+#include "maintenance/repairdb.h"
+#include "operators/changepass.h"
 #include "operators/login.h"
+#include "operators/usergl.h"
 #include "shell/maker.h"
 #include "shell/settings.h"
 
@@ -45,6 +48,20 @@ QFont pixelFont(const QString &family, int pixels, bool bold = false)
     font.setPixelSize(pixels);
     font.setBold(bold);
     return font;
+}
+
+// User administration, password change and backup: windows created on demand. The backup
+// window holds the database closed, so the main window stays hidden until it closes.
+void connectOperatorCommands(TMainForm *form, Ui::TMainForm *ui)
+{
+    QObject::connect(ui->userAdminAction, &QAction::triggered, form,
+                     [] { ShowOrCreateWindow<Tuserglfm>(); });
+    QObject::connect(ui->changePasswordAction, &QAction::triggered, form,
+                     [] { ShowOrCreateWindow<Tchangepassfm>(); });
+    QObject::connect(ui->backupButton, &QToolButton::clicked, form, [form] {
+        ShowOrCreateWindow<Trepair>();
+        form->hide();
+    });
 }
 
 } // namespace
@@ -81,11 +98,9 @@ TMainForm::TMainForm(QWidget *parent)
     // Commands whose windows come with later parts of the program stay disabled.
     for (QWidget *w :
          {static_cast<QWidget *>(m_ui->lookupButton), static_cast<QWidget *>(m_ui->productsButton),
-          static_cast<QWidget *>(m_ui->salesButton), static_cast<QWidget *>(m_ui->slipButton),
-          static_cast<QWidget *>(m_ui->backupButton)})
+          static_cast<QWidget *>(m_ui->salesButton), static_cast<QWidget *>(m_ui->slipButton)})
         w->setEnabled(false);
-    m_ui->changePasswordAction->setEnabled(false);
-    m_ui->userAdminAction->setEnabled(false);
+    connectOperatorCommands(this, m_ui.get());
 
     connect(m_ui->upgradeAction, &QAction::triggered, this, &TMainForm::upgradeActionTriggered);
     connect(m_ui->websiteAction, &QAction::triggered, this, &TMainForm::websiteActionTriggered);

@@ -1,0 +1,27 @@
+#pragma once
+// Password change: a new password for a chosen operator, given the old one.
+
+#include <QWidget>
+#include <memory>
+
+namespace Ui {
+class Tchangepassfm;
+}
+
+class Tchangepassfm : public QWidget
+{
+    Q_OBJECT
+public:
+    // Shows itself, non-modal and centred on the screen; destroyed when closed.
+    explicit Tchangepassfm(QWidget *parent = nullptr);
+    ~Tchangepassfm() override;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void changeButtonClicked();
+
+    std::unique_ptr<Ui::Tchangepassfm> m_ui;
+};

@@ -1,0 +1,343 @@
+// The user administration and password change windows driven as a user drives them, and
+// their commands in the main window's settings menu.
+
+#include "data/db.h"
+#include "data/dm.h"
+#include "fixture.h"
+#include "operators/changepass.h"
+#include "operators/usergl.h"
+#include "shell/MAIN.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPointer>
+#include <QPushButton>
+#include <QTabWidget>
+
+class TestOperatorWindows : public QObject
+{
+    Q_OBJECT
+
+    Fixture m_fixture;
+
+    template <class T> static T *child(QWidget *window, const char *name)
+    {
+        T *widget = window->findChild<T *>(QLatin1String(name));
+        if (!widget)
+            qFatal("no widget %s", name);
+        return widget;
+    }
+    static QAction *action(const char *name)
+    {
+        return MainForm->findChild<QAction *>(QLatin1String(name));
+    }
+    static QStringList texts(std::initializer_list<const char *> list)
+    {
+        QStringList result;
+        for (const char *text : list)
+            result << QString::fromUtf8(text);
+        return result;
+    }
+    static bool focused(QWidget *w) { return w->window()->focusWidget() == w; }
+    static void addRow(const QString &name, const QString &password)
+    {
+        Db::InsertRow(QStringLiteral("userdb"),
+                      {{QStringLiteral("username"), name}, {QStringLiteral("passwd"), password}});
+    }
+    static int rowsOf(const QString &name)
+    {
+        return Db::Scalar(QStringLiteral("select count(*) from userdb where username=?"), {name})
+            .toInt();
+    }
+    // The listed names, sorted: the list shows them in the engine's order.
+    static QStringList listed(QListWidget *list)
+    {
+        QStringList names;
+        for (int i = 0; i < list->count(); ++i)
+            names << list->item(i)->text();
+        names.sort();
+        return names;
+    }
+
+    // Opens user administration from the menu and unlocks it with the administrator's
+    // password typed and confirmed with Enter twice.
+    Tuserglfm *openUnlockedAdmin()
+    {
+        action("userAdminAction")->trigger();
+        auto *window = MainForm->findChild<Tuserglfm *>();
+        if (!window)
+            return nullptr;
+        auto *box = child<QLineEdit>(window, "adminPasswordBox");
+        QTest::keyClicks(box, QStringLiteral("123"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(child<QPushButton>(window, "loginButton"), Qt::Key_Return);
+        m_fixture.ClearMessages();
+        return window;
+    }
+
+    static void choose(Tuserglfm *window, const QString &name)
+    {
+        auto *list = child<QListWidget>(window, "userList");
+        const QList<QListWidgetItem *> items = list->findItems(name, Qt::MatchExactly);
+        QVERIFY(!items.isEmpty());
+        list->setCurrentItem(items.first());
+    }
+
+private slots:
+    void init()
+    {
+        m_fixture.Start();
+        addRow(QStringLiteral("clerk"), QStringLiteral("abc"));
+    }
+    void cleanup() { m_fixture.Stop(); }
+
+    void settingsMenuCommands()
+    {
+        QVERIFY(m_fixture.Login());
+        for (const char *name : {"userAdminAction", "changePasswordAction"}) {
+            QVERIFY(action(name)->isVisible());
+            QVERIFY(action(name)->isEnabled());
+        }
+        action("userAdminAction")->trigger();
+        action("userAdminAction")->trigger();
+        QCOMPARE(MainForm->findChildren<Tuserglfm *>().size(), 1);
+        QPointer<Tuserglfm> admin = MainForm->findChild<Tuserglfm *>();
+        QVERIFY(admin->isVisible());
+        QVERIFY(!admin->isModal());
+        action("changePasswordAction")->trigger();
+        QPointer<Tchangepassfm> change = MainForm->findChild<Tchangepassfm *>();
+        QVERIFY(change && change->isVisible());
+        QVERIFY(MainForm->isVisible());
+
+        child<QPushButton>(admin, "exitButton")->click();
+        child<QPushButton>(change, "exitButton")->click();
+        QTRY_VERIFY(admin.isNull() && change.isNull());
+
+        // Opened again, user administration starts locked.
+        action("userAdminAction")->trigger();
+        auto *again = MainForm->findChild<Tuserglfm *>();
+        QVERIFY(!again->Unlocked());
+        QVERIFY(!child<QListWidget>(again, "userList")->isEnabled());
+
+        m_fixture.Restart();
+        QVERIFY(m_fixture.Login(QStringLiteral("clerk"), QStringLiteral("abc")));
+        QVERIFY(!action("userAdminAction")->isVisible());
+        QVERIFY(!action("changePasswordAction")->isVisible());
+    }
+
+    void administratorCheckAndReset()
+    {
+        QVERIFY(m_fixture.Login());
+        action("userAdminAction")->trigger();
+        auto *window = MainForm->findChild<Tuserglfm *>();
+        auto *box = child<QLineEdit>(window, "adminPasswordBox");
+        auto *list = child<QListWidget>(window, "userList");
+        auto *pages = child<QTabWidget>(window, "pages");
+        QVERIFY(focused(box));
+        QCOMPARE(listed(list), (QStringList{QStringLiteral("clerk"), Tdmfm::AdminName()}));
+        QCOMPARE(child<QLabel>(window, "adminPasswordLabel")->buddy(), box);
+
+        for (const QString &wrong : {QString(), QStringLiteral("abc")}) {
+            box->setText(wrong);
+            child<QPushButton>(window, "loginButton")->click();
+        }
+        QCOMPARE(m_fixture.MessageTexts(), texts({"密码不对！", "密码不对！"}));
+        QVERIFY(!list->isEnabled() && !pages->isEnabled());
+
+        m_fixture.ClearMessages();
+        box->clear();
+        QTest::keyClicks(box, QStringLiteral("123"));
+        QTest::keyClick(box, Qt::Key_Return);
+        QVERIFY(focused(child<QPushButton>(window, "loginButton")));
+        QTest::keyClick(child<QPushButton>(window, "loginButton"), Qt::Key_Return);
+        QCOMPARE(m_fixture.MessageTexts(), texts({"超级管理员登录成功！"}));
+        QVERIFY(list->isEnabled() && pages->isEnabled());
+        QVERIFY(box->text().isEmpty());
+
+        m_fixture.ClearMessages();
+        child<QPushButton>(window, "resetButton")->click(); // nobody chosen yet
+        choose(window, QStringLiteral("clerk"));
+        QCOMPARE(child<QLineEdit>(window, "resetNameBox")->text(), QStringLiteral("clerk"));
+        QCOMPARE(child<QLineEdit>(window, "deleteNameBox")->text(), QStringLiteral("clerk"));
+        child<QPushButton>(window, "resetButton")->click();
+        child<QPushButton>(window, "hintButton")->click();
+        QCOMPARE(m_fixture.MessageTexts(),
+                 texts({"请选择用户名！", "已经成功将密码初始化为：123",
+                        "初始化口令用于忘记密码的用户，将口令更改为:123"}));
+
+        // The reset password opens the next session.
+        m_fixture.Restart();
+        QVERIFY(m_fixture.Login(QStringLiteral("clerk"), QStringLiteral("123")));
+    }
+
+    void addUser()
+    {
+        QVERIFY(m_fixture.Login());
+        Tuserglfm *window = openUnlockedAdmin();
+        QVERIFY(window);
+        auto *name = child<QLineEdit>(window, "newNameBox");
+        auto *list = child<QListWidget>(window, "userList");
+        QCOMPARE(child<QLabel>(window, "newNameLabel")->buddy(), name);
+
+        QTest::keyClicks(name, QStringLiteral(" O'Neil "));
+        child<QPushButton>(window, "addButton")->click();
+        QCOMPARE(name->text(), QStringLiteral(" O'Neil ")); // the box keeps the name
+        child<QPushButton>(window, "addButton")->click();
+        // A row added behind the window's back shows only when the list is refilled,
+        // which the refused administrator's name does not do.
+        addRow(QStringLiteral("later"), QStringLiteral("1"));
+        name->setText(QStringLiteral("  超级管理员 "));
+        child<QPushButton>(window, "addButton")->click();
+        QCOMPARE(m_fixture.MessageTexts(),
+                 texts({"成功添加新用户！缺省口令是：123,请此用户下次登录时及时修改口令！",
+                        "用户名已经存在！", "超级管理员只能有一个，不能增加"}));
+        QCOMPARE(listed(list), (QStringList{QStringLiteral("O'Neil"), QStringLiteral("clerk"),
+                                            Tdmfm::AdminName()}));
+        QCOMPARE(rowsOf(QStringLiteral("O'Neil")), 1);
+        QCOMPARE(rowsOf(Tdmfm::AdminName()), 1);
+
+        // The new user logs in with the default password.
+        m_fixture.Restart();
+        QVERIFY(m_fixture.Login(QStringLiteral("O'Neil"), QStringLiteral("123")));
+    }
+
+    void deleteUser_data()
+    {
+        QTest::addColumn<bool>("answer");
+        QTest::newRow("yes") << true;
+        QTest::newRow("no") << false;
+    }
+    void deleteUser()
+    {
+        QFETCH(bool, answer);
+        QVERIFY(m_fixture.Login());
+        Tuserglfm *window = openUnlockedAdmin();
+        auto *list = child<QListWidget>(window, "userList");
+        auto *chosen = child<QLineEdit>(window, "deleteNameBox");
+        child<QPushButton>(window, "deleteButton")->click();
+        choose(window, Tdmfm::AdminName());
+        child<QPushButton>(window, "deleteButton")->click();
+        QCOMPARE(m_fixture.MessageTexts(), texts({"请选择用户", "超级管理员不能删除！"}));
+
+        m_fixture.ClearMessages();
+        addRow(QStringLiteral("later"), QStringLiteral("1")); // shows after the question
+        choose(window, QStringLiteral("clerk"));
+        m_fixture.AnswerNext(answer);
+        child<QPushButton>(window, "deleteButton")->click();
+        QCOMPARE(m_fixture.Messages().first().kind, Msg::Kind::Confirm);
+        QStringList expected = texts({"你真的要删除用户：clerk吗?"});
+        if (answer)
+            expected << QStringLiteral("成功删除！");
+        QCOMPARE(m_fixture.MessageTexts(), expected);
+        QCOMPARE(rowsOf(QStringLiteral("clerk")), answer ? 0 : 1);
+        QCOMPARE(listed(list).contains(QStringLiteral("clerk")), !answer);
+        QVERIFY(listed(list).contains(QStringLiteral("later")));
+        QCOMPARE(chosen->text(), answer ? QString() : QStringLiteral("clerk"));
+    }
+
+    void passwordBoxesFilterCharacters()
+    {
+        QVERIFY(m_fixture.Login());
+        action("changePasswordAction")->trigger();
+        auto *box = child<QLineEdit>(MainForm->findChild<Tchangepassfm *>(), "newPasswordBox");
+        QCOMPARE(box->echoMode(), QLineEdit::Password);
+        QTest::keyClicks(box, QStringLiteral("a b-c"));
+        QKeyEvent hanzi(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("的"));
+        QApplication::sendEvent(box, &hanzi);
+        QTest::keyClicks(box, QStringLiteral("1"));
+        QCOMPARE(box->text(), QStringLiteral("abc1"));
+        QTest::keyClick(box, Qt::Key_Home);
+        QTest::keyClick(box, Qt::Key_Delete);
+        QCOMPARE(box->text(), QStringLiteral("bc1"));
+        box->insert(QStringLiteral(" 'x'y z0123456789")); // a paste: filtered, cut to the room left
+        QCOMPARE(box->text(), QStringLiteral("xyz0123bc1"));
+        QTest::keyClick(box, Qt::Key_Home);
+        QTest::keyClicks(box, QStringLiteral("q")); // a full box refuses the key
+        QCOMPARE(box->text(), QStringLiteral("xyz0123bc1"));
+    }
+
+    void changePassword()
+    {
+        addRow(QStringLiteral("clerk"), QStringLiteral("abc")); // a duplicate: listed once
+        QVERIFY(m_fixture.Login());
+        action("changePasswordAction")->trigger();
+        QPointer<Tchangepassfm> window = MainForm->findChild<Tchangepassfm *>();
+        auto *who = child<QComboBox>(window, "operatorBox");
+        auto *oldBox = child<QLineEdit>(window, "oldPasswordBox");
+        auto *newBox = child<QLineEdit>(window, "newPasswordBox");
+        auto *repeat = child<QLineEdit>(window, "repeatPasswordBox");
+        auto *change = child<QPushButton>(window, "changeButton");
+        auto *closeWhenDone = child<QCheckBox>(window, "closeWhenDoneBox");
+        QCOMPARE(child<QLabel>(window, "repeatPasswordLabel")->buddy(), repeat);
+        QCOMPARE(who->count(), 2);
+        QCOMPARE(who->itemText(0), QStringLiteral("clerk"));
+        QCOMPARE(who->currentIndex(), -1);
+        QVERIFY(closeWhenDone->isChecked());
+        QVERIFY(focused(who));
+
+        // Nothing chosen: refused before anything else.
+        change->click();
+        QCOMPARE(m_fixture.Messages().first().kind, Msg::Kind::Warning);
+        QCOMPARE(m_fixture.MessageTexts(), texts({"请选择操作员！"}));
+
+        m_fixture.ClearMessages();
+        who->setCurrentIndex(0);
+        emit who->activated(0);
+        QVERIFY(focused(oldBox));
+        QTest::keyClicks(oldBox, QStringLiteral("abc"));
+        QTest::keyClick(oldBox, Qt::Key_Return);
+        QVERIFY(focused(newBox));
+        QTest::keyClicks(newBox, QStringLiteral("n3w"));
+        QTest::keyClick(newBox, Qt::Key_Return);
+        QVERIFY(focused(repeat));
+        QTest::keyClicks(repeat, QStringLiteral("n3x"));
+        QTest::keyClick(repeat, Qt::Key_Return);
+        QVERIFY(focused(change));
+        QTest::keyClick(change, Qt::Key_Return);
+        QCOMPARE(m_fixture.MessageTexts(), texts({"两次输入的密码不一致！请重新输入！"}));
+        QVERIFY(repeat->text().isEmpty());
+        QVERIFY(focused(repeat));
+
+        m_fixture.ClearMessages();
+        oldBox->setText(QStringLiteral("abd"));
+        repeat->setText(QStringLiteral("n3w"));
+        change->click();
+        QCOMPARE(m_fixture.MessageTexts(), texts({"旧口令不正确！"}));
+        QVERIFY(focused(oldBox));
+        QCOMPARE(
+            Db::Scalar(QStringLiteral("select count(*) from userdb where passwd='abc'")).toInt(),
+            2);
+
+        m_fixture.ClearMessages();
+        closeWhenDone->setChecked(false);
+        oldBox->setText(QStringLiteral("ABC")); // compared like the login compares
+        change->click();
+        QCOMPARE(m_fixture.MessageTexts(), texts({"你已经成功修改了密码！下次运行程序时生效！"}));
+        QVERIFY(window && window->isVisible());
+        QVERIFY(oldBox->text().isEmpty() && newBox->text().isEmpty() && repeat->text().isEmpty());
+        QCOMPARE(
+            Db::Scalar(QStringLiteral("select count(*) from userdb where passwd='n3w'")).toInt(),
+            2);
+
+        closeWhenDone->setChecked(true);
+        oldBox->setText(QStringLiteral("n3w"));
+        newBox->setText(QStringLiteral("Final1"));
+        repeat->setText(QStringLiteral("Final1"));
+        change->click();
+        QTRY_VERIFY(window.isNull());
+
+        // Two rows of one name cannot log in; with one left, the new password works.
+        Db::Run(QStringLiteral("delete from userdb where rowid = (select max(rowid) from userdb)"));
+        m_fixture.Restart();
+        QVERIFY(m_fixture.Login(QStringLiteral("clerk"), QStringLiteral("Final1")));
+    }
+};
+
+ZENTRIK_TEST_MAIN(TestOperatorWindows)
+#include "tst_operatorwindows.moc"
