@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QScreen>
 #include <QScrollBar>
 
@@ -35,7 +36,7 @@ QString withReason(const QString &message, const QString &reason)
 
 } // namespace
 
-Trepair::Trepair(QWidget *parent) : QWidget(parent, Qt::Window), m_ui(new Ui::Trepair)
+Trepair::Trepair(QWidget *parent) : QDialog(parent), m_ui(new Ui::Trepair)
 {
     m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -46,6 +47,9 @@ Trepair::Trepair(QWidget *parent) : QWidget(parent, Qt::Window), m_ui(new Ui::Tr
     m_ui->defaultButton->setStyleSheet(
         QStringLiteral("QPushButton { color: #0645ad; text-decoration: underline; border: none; "
                        "background: transparent; padding: 0 4px; }"));
+    // The panels sit on the window's own background, whatever the skin paints there.
+    m_ui->scrollArea->viewport()->setAutoFillBackground(false);
+    m_ui->scrollContents->setAutoFillBackground(false);
     m_ui->restoreWarning->setStyleSheet(QStringLiteral("color: #c00000;"));
     // The visible area ends with the backup panel; the restore panel is scrolled to.
     setFixedSize(width(), m_ui->titleStrip->maximumHeight() + m_ui->backupPanel->maximumHeight());
@@ -153,5 +157,20 @@ void Trepair::closeEvent(QCloseEvent *event)
     MainForm->RefreshCartView();
     MainForm->UpdateCartTotals();
     MainForm->show();
+    // Not QDialog::closeEvent, which would reject() and only hide the window.
     QWidget::closeEvent(event);
+}
+
+void Trepair::reject()
+{
+    close();
+}
+
+void Trepair::keyPressEvent(QKeyEvent *event)
+{
+    // Enter acts only where this window gives it a meaning (or on a focused button),
+    // never on some default button of the dialog.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return;
+    QDialog::keyPressEvent(event);
 }

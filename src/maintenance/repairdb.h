@@ -3,14 +3,14 @@
 // is closed and the main window hidden; closing it reconnects and brings the main window
 // back with its cart reloaded.
 
-#include <QWidget>
+#include <QDialog>
 #include <memory>
 
 namespace Ui {
 class Trepair;
 }
 
-class Trepair : public QWidget
+class Trepair : public QDialog
 {
     Q_OBJECT
 public:
@@ -20,6 +20,9 @@ public:
     ~Trepair() override;
 
 protected:
+    // Escape closes the window like its close button: it is destroyed, not hidden.
+    void reject() override;
+    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:

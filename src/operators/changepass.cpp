@@ -13,8 +13,7 @@
 #include <QKeyEvent>
 #include <QScreen>
 
-Tchangepassfm::Tchangepassfm(QWidget *parent)
-    : QWidget(parent, Qt::Window), m_ui(new Ui::Tchangepassfm)
+Tchangepassfm::Tchangepassfm(QWidget *parent) : QDialog(parent), m_ui(new Ui::Tchangepassfm)
 {
     m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -25,7 +24,7 @@ Tchangepassfm::Tchangepassfm(QWidget *parent)
     connect(m_ui->operatorBox, &QComboBox::activated, this,
             [this] { m_ui->oldPasswordBox->setFocus(); });
     connect(m_ui->changeButton, &QPushButton::clicked, this, &Tchangepassfm::changeButtonClicked);
-    connect(m_ui->exitButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->exitButton, &QPushButton::clicked, this, &QDialog::close);
 
     FillComboDistinct(*dmfm->ADOQuery1, QStringLiteral("username"), QStringLiteral("userdb"),
                       m_ui->operatorBox);
@@ -56,7 +55,7 @@ bool Tchangepassfm::eventFilter(QObject *watched, QEvent *event)
             }
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }
 
 void Tchangepassfm::changeButtonClicked()
@@ -95,5 +94,20 @@ void Tchangepassfm::changeButtonClicked()
 void Tchangepassfm::closeEvent(QCloseEvent *event)
 {
     dmfm->ADOQuery1->Close();
+    // Not QDialog::closeEvent, which would reject() and only hide the window.
     QWidget::closeEvent(event);
+}
+
+void Tchangepassfm::reject()
+{
+    close();
+}
+
+void Tchangepassfm::keyPressEvent(QKeyEvent *event)
+{
+    // Enter acts only where this window gives it a meaning (or on a focused button),
+    // never on some default button of the dialog.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return;
+    QDialog::keyPressEvent(event);
 }

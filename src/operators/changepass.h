@@ -1,14 +1,14 @@
 #pragma once
 // Password change: a new password for a chosen operator, given the old one.
 
-#include <QWidget>
+#include <QDialog>
 #include <memory>
 
 namespace Ui {
 class Tchangepassfm;
 }
 
-class Tchangepassfm : public QWidget
+class Tchangepassfm : public QDialog
 {
     Q_OBJECT
 public:
@@ -18,6 +18,9 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    // Escape closes the window like its close button: it is destroyed, not hidden.
+    void reject() override;
+    void keyPressEvent(QKeyEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:

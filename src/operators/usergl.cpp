@@ -5,18 +5,19 @@
 #include "data/operators.h"
 #include "operators/passwordbox.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QScreen>
 
-Tuserglfm::Tuserglfm(QWidget *parent) : QWidget(parent, Qt::Window), m_ui(new Ui::Tuserglfm)
+Tuserglfm::Tuserglfm(QWidget *parent) : QDialog(parent), m_ui(new Ui::Tuserglfm)
 {
     m_ui->setupUi(this);
     setAttribute(Qt::WA_DeleteOnClose);
     SetUpPasswordBox(m_ui->adminPasswordBox);
     m_ui->adminPasswordBox->installEventFilter(this);
     connect(m_ui->loginButton, &QPushButton::clicked, this, &Tuserglfm::loginButtonClicked);
-    connect(m_ui->exitButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_ui->exitButton, &QPushButton::clicked, this, &QDialog::close);
     connect(m_ui->userList, &QListWidget::currentItemChanged, this,
             &Tuserglfm::userListCurrentChanged);
     connect(m_ui->hintButton, &QPushButton::clicked, this, &Tuserglfm::hintButtonClicked);
@@ -43,7 +44,7 @@ bool Tuserglfm::eventFilter(QObject *watched, QEvent *event)
             return true;
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return QDialog::eventFilter(watched, event);
 }
 
 void Tuserglfm::loginButtonClicked()
@@ -109,4 +110,24 @@ void Tuserglfm::fillUserList()
     const QSignalBlocker blocker(m_ui->userList);
     m_ui->userList->clear();
     m_ui->userList->addItems(Operators::UserNames());
+}
+
+void Tuserglfm::closeEvent(QCloseEvent *event)
+{
+    // Not QDialog::closeEvent, which would reject() and only hide the window.
+    QWidget::closeEvent(event);
+}
+
+void Tuserglfm::reject()
+{
+    close();
+}
+
+void Tuserglfm::keyPressEvent(QKeyEvent *event)
+{
+    // Enter acts only where this window gives it a meaning (or on a focused button),
+    // never on some default button of the dialog.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        return;
+    QDialog::keyPressEvent(event);
 }

@@ -2,14 +2,14 @@
 // User administration: after the administrator's password has been entered again here,
 // the administrator resets passwords, adds and deletes users.
 
-#include <QWidget>
+#include <QDialog>
 #include <memory>
 
 namespace Ui {
 class Tuserglfm;
 }
 
-class Tuserglfm : public QWidget
+class Tuserglfm : public QDialog
 {
     Q_OBJECT
 public:
@@ -21,6 +21,10 @@ public:
     bool Unlocked() const { return m_unlocked; }
 
 protected:
+    // Escape closes the window like its close button: it is destroyed, not hidden.
+    void reject() override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
