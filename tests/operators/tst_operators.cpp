@@ -5,6 +5,7 @@
 #include "data/dm.h"
 #include "data/operators.h"
 #include "fixture.h"
+#include "userdb.h"
 
 class TestOperators : public QObject
 {
@@ -12,16 +13,6 @@ class TestOperators : public QObject
 
     Fixture m_fixture;
 
-    static void addRow(const QString &name, const QString &password)
-    {
-        Db::InsertRow(QStringLiteral("userdb"),
-                      {{QStringLiteral("username"), name}, {QStringLiteral("passwd"), password}});
-    }
-    static int rowsOf(const QString &name)
-    {
-        return Db::Scalar(QStringLiteral("select count(*) from userdb where username=?"), {name})
-            .toInt();
-    }
     static int rows() { return Db::Scalar(QStringLiteral("select count(*) from userdb")).toInt(); }
     static QString passwordOf(const QString &name)
     {
@@ -33,8 +24,8 @@ private slots:
     void init()
     {
         m_fixture.Start();
-        addRow(QStringLiteral("clerk"), QStringLiteral("abc"));
-        addRow(QStringLiteral("O'Neil"), QStringLiteral("q1"));
+        UserDb::AddRow(QStringLiteral("clerk"), QStringLiteral("abc"));
+        UserDb::AddRow(QStringLiteral("O'Neil"), QStringLiteral("q1"));
     }
     void cleanup() { m_fixture.Stop(); }
 
@@ -97,7 +88,7 @@ private slots:
         QCOMPARE(Operators::RefreshesListAfterAdd(typed), refresh);
         QCOMPARE(rows(), before + (done ? 1 : 0));
         if (!stored.isEmpty()) {
-            QCOMPARE(rowsOf(stored), 1);
+            QCOMPARE(UserDb::RowsOf(stored), 1);
             QVERIFY(Operators::UserNames().contains(stored));
         }
         if (done)
@@ -142,9 +133,9 @@ private slots:
         QCOMPARE(outcome.done, refusal.isEmpty());
         QCOMPARE(outcome.message, refusal.isEmpty() ? QStringLiteral("成功删除！") : refusal);
         QCOMPARE(rows(), before - (refusal.isEmpty() ? 1 : 0));
-        QCOMPARE(rowsOf(Tdmfm::AdminName()), 1);
+        QCOMPARE(UserDb::RowsOf(Tdmfm::AdminName()), 1);
         if (refusal.isEmpty())
-            QCOMPARE(rowsOf(name.trimmed()), 0);
+            QCOMPARE(UserDb::RowsOf(name.trimmed()), 0);
     }
 
     void changePassword_data()

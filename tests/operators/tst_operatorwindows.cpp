@@ -7,6 +7,7 @@
 #include "operators/changepass.h"
 #include "operators/usergl.h"
 #include "shell/MAIN.h"
+#include "userdb.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,16 +46,6 @@ class TestOperatorWindows : public QObject
         return result;
     }
     static bool focused(QWidget *w) { return w->window()->focusWidget() == w; }
-    static void addRow(const QString &name, const QString &password)
-    {
-        Db::InsertRow(QStringLiteral("userdb"),
-                      {{QStringLiteral("username"), name}, {QStringLiteral("passwd"), password}});
-    }
-    static int rowsOf(const QString &name)
-    {
-        return Db::Scalar(QStringLiteral("select count(*) from userdb where username=?"), {name})
-            .toInt();
-    }
     // The listed names, sorted: the list shows them in the engine's order.
     static QStringList listed(QListWidget *list)
     {
@@ -93,7 +84,7 @@ private slots:
     void init()
     {
         m_fixture.Start();
-        addRow(QStringLiteral("clerk"), QStringLiteral("abc"));
+        UserDb::AddRow(QStringLiteral("clerk"), QStringLiteral("abc"));
     }
     void cleanup() { m_fixture.Stop(); }
 
@@ -186,12 +177,12 @@ private slots:
         QCOMPARE(child<QLabel>(window, "newNameLabel")->buddy(), name);
 
         QTest::keyClicks(name, QStringLiteral(" O'Neil "));
-        QTest::keyClick(name, Qt::Key_Return); // Enter in the box adds, once
+        QTest::keyClick(name, Qt::Key_Return);              // Enter in the box adds, once
         QCOMPARE(name->text(), QStringLiteral(" O'Neil ")); // the box keeps the name
         child<QPushButton>(window, "addButton")->click();
         // A row added behind the window's back shows only when the list is refilled,
         // which the refused administrator's name does not do.
-        addRow(QStringLiteral("later"), QStringLiteral("1"));
+        UserDb::AddRow(QStringLiteral("later"), QStringLiteral("1"));
         name->setText(QStringLiteral("  超级管理员 "));
         child<QPushButton>(window, "addButton")->click();
         QCOMPARE(m_fixture.MessageTexts(),
@@ -199,8 +190,8 @@ private slots:
                         "用户名已经存在！", "超级管理员只能有一个，不能增加"}));
         QCOMPARE(listed(list), (QStringList{QStringLiteral("O'Neil"), QStringLiteral("clerk"),
                                             Tdmfm::AdminName()}));
-        QCOMPARE(rowsOf(QStringLiteral("O'Neil")), 1);
-        QCOMPARE(rowsOf(Tdmfm::AdminName()), 1);
+        QCOMPARE(UserDb::RowsOf(QStringLiteral("O'Neil")), 1);
+        QCOMPARE(UserDb::RowsOf(Tdmfm::AdminName()), 1);
 
         // The new user logs in with the default password.
         m_fixture.Restart();
@@ -226,7 +217,7 @@ private slots:
         QCOMPARE(m_fixture.MessageTexts(), texts({"请选择用户", "超级管理员不能删除！"}));
 
         m_fixture.ClearMessages();
-        addRow(QStringLiteral("later"), QStringLiteral("1")); // shows after the question
+        UserDb::AddRow(QStringLiteral("later"), QStringLiteral("1")); // shows after the question
         choose(window, QStringLiteral("clerk"));
         m_fixture.AnswerNext(answer);
         child<QPushButton>(window, "deleteButton")->click();
@@ -235,7 +226,7 @@ private slots:
         if (answer)
             expected << QStringLiteral("成功删除！");
         QCOMPARE(m_fixture.MessageTexts(), expected);
-        QCOMPARE(rowsOf(QStringLiteral("clerk")), answer ? 0 : 1);
+        QCOMPARE(UserDb::RowsOf(QStringLiteral("clerk")), answer ? 0 : 1);
         QCOMPARE(listed(list).contains(QStringLiteral("clerk")), !answer);
         QVERIFY(listed(list).contains(QStringLiteral("later")));
         QCOMPARE(chosen->text(), answer ? QString() : QStringLiteral("clerk"));
@@ -264,7 +255,7 @@ private slots:
 
     void changePassword()
     {
-        addRow(QStringLiteral("clerk"), QStringLiteral("abc")); // a duplicate: listed once
+        UserDb::AddRow(QStringLiteral("clerk"), QStringLiteral("abc")); // a duplicate: listed once
         QVERIFY(m_fixture.Login());
         action("changePasswordAction")->trigger();
         QPointer<Tchangepassfm> window = MainForm->findChild<Tchangepassfm *>();
