@@ -25,14 +25,6 @@
 
 namespace {
 
-template <class T> T *child(QWidget *window, const char *name)
-{
-    T *widget = window->findChild<T *>(QLatin1String(name));
-    if (!widget)
-        qFatal("no widget %s", name);
-    return widget;
-}
-
 QStringList list(std::initializer_list<const char *> texts)
 {
     QStringList result;
@@ -109,8 +101,8 @@ private slots:
         QVERIFY(window && window->isVisible());
         QVERIFY(!MainForm->isVisible());
         QVERIFY(!dmfm->IsConnected());
-        child<QLineEdit>(window, "backupBox")->setText(backup);
-        child<QPushButton>(window, "backupButton")->click();
+        FindWidget<QLineEdit>(window, "backupBox")->setText(backup);
+        FindWidget<QPushButton>(window, "backupButton")->click();
         QCOMPARE(m_fixture.MessageTexts(), list({"数据库备份成功！"}));
         closeAndWait(window);
         QVERIFY(MainForm->isVisible());
@@ -123,8 +115,8 @@ private slots:
         m_fixture.ClearMessages();
         window = openBackupWindow();
         QVERIFY(!MainForm->isVisible());
-        child<QLineEdit>(window, "restoreBox")->setText(backup);
-        child<QPushButton>(window, "restoreButton")->click();
+        FindWidget<QLineEdit>(window, "restoreBox")->setText(backup);
+        FindWidget<QPushButton>(window, "restoreButton")->click();
         QCOMPARE(m_fixture.MessageTexts(), list({"文件已存在，是否覆盖？", "数据库恢复成功！"}));
         QCOMPARE(m_fixture.Messages().first().kind, Msg::Kind::Confirm);
         closeAndWait(window);
@@ -144,22 +136,22 @@ private slots:
     {
         const QString defaultPath = QDir::toNativeSeparators(Backup::DefaultBackupPath());
         Trepair *window = openBackupWindow();
-        auto *box = child<QLineEdit>(window, "backupBox");
+        auto *box = FindWidget<QLineEdit>(window, "backupBox");
         QCOMPARE(box->text(), defaultPath);
         QCOMPARE(savedPath(), QStringLiteral("<none>"));
-        QCOMPARE(child<QLabel>(window, "backupLabel")->buddy(), box);
-        QCOMPARE(child<QLabel>(window, "restoreLabel")->buddy(),
-                 child<QLineEdit>(window, "restoreBox"));
-        QCOMPARE(child<QLineEdit>(window, "restoreBox")->text(), QStringLiteral("beifen.db"));
+        QCOMPARE(FindWidget<QLabel>(window, "backupLabel")->buddy(), box);
+        QCOMPARE(FindWidget<QLabel>(window, "restoreLabel")->buddy(),
+                 FindWidget<QLineEdit>(window, "restoreBox"));
+        QCOMPARE(FindWidget<QLineEdit>(window, "restoreBox")->text(), QStringLiteral("beifen.db"));
         // The restore panel lies below the visible area.
-        auto *scroll = child<QScrollArea>(window, "scrollArea");
-        QVERIFY(child<QWidget>(window, "restorePanel")->geometry().top() >=
+        auto *scroll = FindWidget<QScrollArea>(window, "scrollArea");
+        QVERIFY(FindWidget<QWidget>(window, "restorePanel")->geometry().top() >=
                 scroll->viewport()->height());
 
         QTest::keyClick(box, Qt::Key_End);
         QTest::keyClicks(box, QStringLiteral("x"));
         QCOMPARE(savedPath(), defaultPath + u'x');
-        child<QPushButton>(window, "defaultButton")->click();
+        FindWidget<QPushButton>(window, "defaultButton")->click();
         QCOMPARE(box->text(), defaultPath);
         QCOMPARE(savedPath(), defaultPath);
         box->selectAll();
@@ -167,7 +159,8 @@ private slots:
         closeAndWait(window);
 
         window = openBackupWindow();
-        QCOMPARE(child<QLineEdit>(window, "backupBox")->text(), QStringLiteral("/media/usb/b.db"));
+        QCOMPARE(FindWidget<QLineEdit>(window, "backupBox")->text(),
+                 QStringLiteral("/media/usb/b.db"));
         closeAndWait(window);
     }
 
@@ -183,9 +176,9 @@ private slots:
         const QString target = m_fixture.FilePath(QStringLiteral("old.db"));
         writeFile(target, "an older file");
         Trepair *window = openBackupWindow();
-        child<QLineEdit>(window, "backupBox")->setText(target);
+        FindWidget<QLineEdit>(window, "backupBox")->setText(target);
         m_fixture.AnswerNext(answer);
-        child<QPushButton>(window, "backupButton")->click();
+        FindWidget<QPushButton>(window, "backupButton")->click();
         QCOMPARE(m_fixture.Messages().first().kind, Msg::Kind::Confirm);
         QCOMPARE(m_fixture.MessageTexts(),
                  answer ? list({"文件已存在，是否覆盖？", "数据库备份成功！"})
@@ -198,16 +191,16 @@ private slots:
         m_fixture.ClearMessages();
         const QString folder = m_fixture.FilePath(QStringLiteral("u"));
         QVERIFY(QDir().mkpath(folder));
-        child<QLineEdit>(window, "backupBox")->setText(folder);
-        child<QPushButton>(window, "backupButton")->click();
+        FindWidget<QLineEdit>(window, "backupBox")->setText(folder);
+        FindWidget<QPushButton>(window, "backupButton")->click();
         QCOMPARE(m_fixture.MessageTexts(), list({"数据库备份成功！"}));
         QVERIFY(Backup::IsValidBackup(QDir(folder).filePath(QStringLiteral("data.db"))));
 
         // A destination that cannot be written reports the failure with its reason.
         m_fixture.ClearMessages();
-        child<QLineEdit>(window, "backupBox")
+        FindWidget<QLineEdit>(window, "backupBox")
             ->setText(m_fixture.FilePath(QStringLiteral("no/b.db")));
-        child<QPushButton>(window, "backupButton")->click();
+        FindWidget<QPushButton>(window, "backupButton")->click();
         QCOMPARE(m_fixture.MessageTexts().size(), 1);
         QVERIFY(m_fixture.MessageTexts().first().startsWith(QStringLiteral("数据库备份失败！\n")));
     }
@@ -216,17 +209,17 @@ private slots:
     {
         Trepair *window = openBackupWindow();
         const QByteArray before = contents(dmfm->Path());
-        auto *box = child<QLineEdit>(window, "restoreBox");
-        auto *restore = child<QPushButton>(window, "restoreButton");
+        auto *box = FindWidget<QLineEdit>(window, "restoreBox");
+        auto *restore = FindWidget<QPushButton>(window, "restoreButton");
 
-        restore->click();                                  // beifen.db is not there
-        child<QPushButton>(window, "openButton")->click(); // cancelled: the box is emptied
+        restore->click();                                       // beifen.db is not there
+        FindWidget<QPushButton>(window, "openButton")->click(); // cancelled: the box is emptied
         QVERIFY(box->text().isEmpty());
         restore->click();
         const QString text = m_fixture.FilePath(QStringLiteral("sales.csv"));
         writeFile(text, "h,6\nA1,7.5\n");
         m_fixture.NextFileName(text);
-        child<QPushButton>(window, "openButton")->click();
+        FindWidget<QPushButton>(window, "openButton")->click();
         QCOMPARE(box->text(), QDir::toNativeSeparators(text));
         restore->click();
         QCOMPARE(m_fixture.MessageTexts(), list({"备份数据库没找到!", "备份数据库没找到!",
@@ -250,9 +243,10 @@ private slots:
         MainForm->findChild<QAction *>(QStringLiteral("userAdminAction"))->trigger();
         QPointer<Tuserglfm> admin = MainForm->findChild<Tuserglfm *>();
         Trepair *window = openBackupWindow();
-        child<QLineEdit>(window, "backupBox")->setText(m_fixture.FilePath(QStringLiteral("b.db")));
-        child<QPushButton>(window, "backupButton")->click();
-        child<QPushButton>(window, "restoreButton")->click();
+        FindWidget<QLineEdit>(window, "backupBox")
+            ->setText(m_fixture.FilePath(QStringLiteral("b.db")));
+        FindWidget<QPushButton>(window, "backupButton")->click();
+        FindWidget<QPushButton>(window, "restoreButton")->click();
         QCOMPARE(m_fixture.MessageTexts(),
                  list({"请将所有录入、查询窗口关闭！", "请将所有录入、查询窗口关闭！"}));
         QVERIFY(!QFileInfo::exists(m_fixture.FilePath(QStringLiteral("b.db"))));
@@ -260,7 +254,7 @@ private slots:
         admin->close();
         QTRY_VERIFY(admin.isNull());
         m_fixture.ClearMessages();
-        child<QPushButton>(window, "backupButton")->click();
+        FindWidget<QPushButton>(window, "backupButton")->click();
         QCOMPARE(m_fixture.MessageTexts(), list({"数据库备份成功！"}));
         closeAndWait(window);
     }
@@ -270,8 +264,8 @@ private slots:
         const QString backup = m_fixture.FilePath(QStringLiteral("b.db"));
         recordSale(QStringLiteral("A1"));
         Trepair *window = openBackupWindow();
-        child<QLineEdit>(window, "backupBox")->setText(backup);
-        child<QPushButton>(window, "backupButton")->click();
+        FindWidget<QLineEdit>(window, "backupBox")->setText(backup);
+        FindWidget<QPushButton>(window, "backupButton")->click();
         writeFile(dmfm->Path(), QByteArray(8192, 'z')); // damaged behind the program's back
 
         m_fixture.ClearMessages();
@@ -282,8 +276,8 @@ private slots:
         QVERIFY(!MainForm->isVisible());
 
         // The way out: restore a backup, then close.
-        child<QLineEdit>(window, "restoreBox")->setText(backup);
-        child<QPushButton>(window, "restoreButton")->click();
+        FindWidget<QLineEdit>(window, "restoreBox")->setText(backup);
+        FindWidget<QPushButton>(window, "restoreButton")->click();
         QCOMPARE(m_fixture.MessageTexts().last(), QStringLiteral("数据库恢复成功！"));
         QCOMPARE(contents(Backup::KeptCopyPath(dmfm->Path())), QByteArray(8192, 'z'));
         closeAndWait(window);

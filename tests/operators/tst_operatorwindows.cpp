@@ -27,13 +27,6 @@ class TestOperatorWindows : public QObject
 
     Fixture m_fixture;
 
-    template <class T> static T *child(QWidget *window, const char *name)
-    {
-        T *widget = window->findChild<T *>(QLatin1String(name));
-        if (!widget)
-            qFatal("no widget %s", name);
-        return widget;
-    }
     static QAction *action(const char *name)
     {
         return MainForm->findChild<QAction *>(QLatin1String(name));
@@ -64,17 +57,17 @@ class TestOperatorWindows : public QObject
         auto *window = MainForm->findChild<Tuserglfm *>();
         if (!window)
             return nullptr;
-        auto *box = child<QLineEdit>(window, "adminPasswordBox");
+        auto *box = FindWidget<QLineEdit>(window, "adminPasswordBox");
         QTest::keyClicks(box, QStringLiteral("123"));
         QTest::keyClick(box, Qt::Key_Return);
-        QTest::keyClick(child<QPushButton>(window, "loginButton"), Qt::Key_Return);
+        QTest::keyClick(FindWidget<QPushButton>(window, "loginButton"), Qt::Key_Return);
         m_fixture.ClearMessages();
         return window;
     }
 
     static void choose(Tuserglfm *window, const QString &name)
     {
-        auto *list = child<QListWidget>(window, "userList");
+        auto *list = FindWidget<QListWidget>(window, "userList");
         const QList<QListWidgetItem *> items = list->findItems(name, Qt::MatchExactly);
         QVERIFY(!items.isEmpty());
         list->setCurrentItem(items.first());
@@ -106,7 +99,7 @@ private slots:
         QVERIFY(change && change->isVisible());
         QVERIFY(MainForm->isVisible());
 
-        child<QPushButton>(admin, "exitButton")->click();
+        FindWidget<QPushButton>(admin, "exitButton")->click();
         QTest::keyClick(change, Qt::Key_Escape); // closes and destroys as well
         QTRY_VERIFY(admin.isNull() && change.isNull());
 
@@ -114,7 +107,7 @@ private slots:
         action("userAdminAction")->trigger();
         auto *again = MainForm->findChild<Tuserglfm *>();
         QVERIFY(!again->Unlocked());
-        QVERIFY(!child<QListWidget>(again, "userList")->isEnabled());
+        QVERIFY(!FindWidget<QListWidget>(again, "userList")->isEnabled());
 
         m_fixture.Restart();
         QVERIFY(m_fixture.Login(QStringLiteral("clerk"), QStringLiteral("abc")));
@@ -127,16 +120,16 @@ private slots:
         QVERIFY(m_fixture.Login());
         action("userAdminAction")->trigger();
         auto *window = MainForm->findChild<Tuserglfm *>();
-        auto *box = child<QLineEdit>(window, "adminPasswordBox");
-        auto *list = child<QListWidget>(window, "userList");
-        auto *pages = child<QTabWidget>(window, "pages");
+        auto *box = FindWidget<QLineEdit>(window, "adminPasswordBox");
+        auto *list = FindWidget<QListWidget>(window, "userList");
+        auto *pages = FindWidget<QTabWidget>(window, "pages");
         QVERIFY(focused(box));
         QCOMPARE(listed(list), (QStringList{QStringLiteral("clerk"), Tdmfm::AdminName()}));
-        QCOMPARE(child<QLabel>(window, "adminPasswordLabel")->buddy(), box);
+        QCOMPARE(FindWidget<QLabel>(window, "adminPasswordLabel")->buddy(), box);
 
         for (const QString &wrong : {QString(), QStringLiteral("abc")}) {
             box->setText(wrong);
-            child<QPushButton>(window, "loginButton")->click();
+            FindWidget<QPushButton>(window, "loginButton")->click();
         }
         QCOMPARE(m_fixture.MessageTexts(), texts({"密码不对！", "密码不对！"}));
         QVERIFY(!list->isEnabled() && !pages->isEnabled());
@@ -145,19 +138,19 @@ private slots:
         box->clear();
         QTest::keyClicks(box, QStringLiteral("123"));
         QTest::keyClick(box, Qt::Key_Return);
-        QVERIFY(focused(child<QPushButton>(window, "loginButton")));
-        QTest::keyClick(child<QPushButton>(window, "loginButton"), Qt::Key_Return);
+        QVERIFY(focused(FindWidget<QPushButton>(window, "loginButton")));
+        QTest::keyClick(FindWidget<QPushButton>(window, "loginButton"), Qt::Key_Return);
         QCOMPARE(m_fixture.MessageTexts(), texts({"超级管理员登录成功！"}));
         QVERIFY(list->isEnabled() && pages->isEnabled());
         QVERIFY(box->text().isEmpty());
 
         m_fixture.ClearMessages();
-        child<QPushButton>(window, "resetButton")->click(); // nobody chosen yet
+        FindWidget<QPushButton>(window, "resetButton")->click(); // nobody chosen yet
         choose(window, QStringLiteral("clerk"));
-        QCOMPARE(child<QLineEdit>(window, "resetNameBox")->text(), QStringLiteral("clerk"));
-        QCOMPARE(child<QLineEdit>(window, "deleteNameBox")->text(), QStringLiteral("clerk"));
-        child<QPushButton>(window, "resetButton")->click();
-        child<QPushButton>(window, "hintButton")->click();
+        QCOMPARE(FindWidget<QLineEdit>(window, "resetNameBox")->text(), QStringLiteral("clerk"));
+        QCOMPARE(FindWidget<QLineEdit>(window, "deleteNameBox")->text(), QStringLiteral("clerk"));
+        FindWidget<QPushButton>(window, "resetButton")->click();
+        FindWidget<QPushButton>(window, "hintButton")->click();
         QCOMPARE(m_fixture.MessageTexts(),
                  texts({"请选择用户名！", "已经成功将密码初始化为：123",
                         "初始化口令用于忘记密码的用户，将口令更改为:123"}));
@@ -172,19 +165,19 @@ private slots:
         QVERIFY(m_fixture.Login());
         Tuserglfm *window = openUnlockedAdmin();
         QVERIFY(window);
-        auto *name = child<QLineEdit>(window, "newNameBox");
-        auto *list = child<QListWidget>(window, "userList");
-        QCOMPARE(child<QLabel>(window, "newNameLabel")->buddy(), name);
+        auto *name = FindWidget<QLineEdit>(window, "newNameBox");
+        auto *list = FindWidget<QListWidget>(window, "userList");
+        QCOMPARE(FindWidget<QLabel>(window, "newNameLabel")->buddy(), name);
 
         QTest::keyClicks(name, QStringLiteral(" O'Neil "));
         QTest::keyClick(name, Qt::Key_Return);              // Enter in the box adds, once
         QCOMPARE(name->text(), QStringLiteral(" O'Neil ")); // the box keeps the name
-        child<QPushButton>(window, "addButton")->click();
+        FindWidget<QPushButton>(window, "addButton")->click();
         // A row added behind the window's back shows only when the list is refilled,
         // which the refused administrator's name does not do.
         UserDb::AddRow(QStringLiteral("later"), QStringLiteral("1"));
         name->setText(QStringLiteral("  超级管理员 "));
-        child<QPushButton>(window, "addButton")->click();
+        FindWidget<QPushButton>(window, "addButton")->click();
         QCOMPARE(m_fixture.MessageTexts(),
                  texts({"成功添加新用户！缺省口令是：123,请此用户下次登录时及时修改口令！",
                         "用户名已经存在！", "超级管理员只能有一个，不能增加"}));
@@ -209,18 +202,18 @@ private slots:
         QFETCH(bool, answer);
         QVERIFY(m_fixture.Login());
         Tuserglfm *window = openUnlockedAdmin();
-        auto *list = child<QListWidget>(window, "userList");
-        auto *chosen = child<QLineEdit>(window, "deleteNameBox");
-        child<QPushButton>(window, "deleteButton")->click();
+        auto *list = FindWidget<QListWidget>(window, "userList");
+        auto *chosen = FindWidget<QLineEdit>(window, "deleteNameBox");
+        FindWidget<QPushButton>(window, "deleteButton")->click();
         choose(window, Tdmfm::AdminName());
-        child<QPushButton>(window, "deleteButton")->click();
+        FindWidget<QPushButton>(window, "deleteButton")->click();
         QCOMPARE(m_fixture.MessageTexts(), texts({"请选择用户", "超级管理员不能删除！"}));
 
         m_fixture.ClearMessages();
         UserDb::AddRow(QStringLiteral("later"), QStringLiteral("1")); // shows after the question
         choose(window, QStringLiteral("clerk"));
         m_fixture.AnswerNext(answer);
-        child<QPushButton>(window, "deleteButton")->click();
+        FindWidget<QPushButton>(window, "deleteButton")->click();
         QCOMPARE(m_fixture.Messages().first().kind, Msg::Kind::Confirm);
         QStringList expected = texts({"你真的要删除用户：clerk吗?"});
         if (answer)
@@ -236,7 +229,7 @@ private slots:
     {
         QVERIFY(m_fixture.Login());
         action("changePasswordAction")->trigger();
-        auto *box = child<QLineEdit>(MainForm->findChild<Tchangepassfm *>(), "newPasswordBox");
+        auto *box = FindWidget<QLineEdit>(MainForm->findChild<Tchangepassfm *>(), "newPasswordBox");
         QCOMPARE(box->echoMode(), QLineEdit::Password);
         QTest::keyClicks(box, QStringLiteral("a b-c"));
         QKeyEvent hanzi(QEvent::KeyPress, 0, Qt::NoModifier, QStringLiteral("的"));
@@ -259,13 +252,13 @@ private slots:
         QVERIFY(m_fixture.Login());
         action("changePasswordAction")->trigger();
         QPointer<Tchangepassfm> window = MainForm->findChild<Tchangepassfm *>();
-        auto *who = child<QComboBox>(window, "operatorBox");
-        auto *oldBox = child<QLineEdit>(window, "oldPasswordBox");
-        auto *newBox = child<QLineEdit>(window, "newPasswordBox");
-        auto *repeat = child<QLineEdit>(window, "repeatPasswordBox");
-        auto *change = child<QPushButton>(window, "changeButton");
-        auto *closeWhenDone = child<QCheckBox>(window, "closeWhenDoneBox");
-        QCOMPARE(child<QLabel>(window, "repeatPasswordLabel")->buddy(), repeat);
+        auto *who = FindWidget<QComboBox>(window, "operatorBox");
+        auto *oldBox = FindWidget<QLineEdit>(window, "oldPasswordBox");
+        auto *newBox = FindWidget<QLineEdit>(window, "newPasswordBox");
+        auto *repeat = FindWidget<QLineEdit>(window, "repeatPasswordBox");
+        auto *change = FindWidget<QPushButton>(window, "changeButton");
+        auto *closeWhenDone = FindWidget<QCheckBox>(window, "closeWhenDoneBox");
+        QCOMPARE(FindWidget<QLabel>(window, "repeatPasswordLabel")->buddy(), repeat);
         QCOMPARE(who->count(), 2);
         QCOMPARE(who->itemText(0), QStringLiteral("clerk"));
         QCOMPARE(who->currentIndex(), -1);
