@@ -97,14 +97,6 @@ private:
     int m_dpi;
 };
 
-double heightOf(const QList<Band> &bands)
-{
-    double sum = 0;
-    for (const Band &band : bands)
-        sum += band.height;
-    return sum;
-}
-
 } // namespace
 
 QList<QList<PrintItem>> LayoutBandReport(const BandReport &report, int dotsPerInch)
@@ -126,15 +118,17 @@ QList<QList<PrintItem>> LayoutBandReport(const BandReport &report, int dotsPerIn
 
     placeAll(report.title);
     placeAll(report.columnHeader);
-    const double headerHeight = heightOf(report.columnHeader);
+    int rowsOnPage = 0;
     for (const Band &band : report.detail) {
         // A page holds at least one row under its heading, however tall the row is.
-        if (y + band.height > pageHeight + 1e-9 && y > headerHeight + 1e-9) {
+        if (y + band.height > pageHeight + 1e-9 && rowsOnPage > 0) {
             newPage();
             placeAll(report.columnHeader);
+            rowsOnPage = 0;
         }
         placer.place(band, y, pages.last());
         y += band.height;
+        ++rowsOnPage;
     }
     for (const Band &band : report.summary) {
         if (y + band.height > pageHeight + 1e-9 && y > 0)

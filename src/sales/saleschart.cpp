@@ -46,7 +46,9 @@ SalesChart::SalesChart(const QString &title, int axisMax, int lastLabel, const Q
     auto *slotAxis = new QCategoryAxis;
     slotAxis->setRange(-0.5, axisMax + 0.5);
     slotAxis->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
-    for (int slot = 1; slot <= lastLabel; ++slot)
+    // Thirty-one day labels do not fit side by side: every other day carries one.
+    const int step = lastLabel > 12 ? 2 : 1;
+    for (int slot = 1; slot <= lastLabel; slot += step)
         slotAxis->append(QString::number(slot) + suffix, slot);
     slotAxis->setGridLineVisible(false);
     QFont labelFont(QStringLiteral("宋体"));
