@@ -33,7 +33,7 @@ struct BandText
 struct BandLine
 {
     double x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    double thickness = 0.2; // mm
+    double thickness = 0.35; // mm
 };
 
 struct Band
@@ -50,7 +50,7 @@ struct BandReport
     QSizeF paper{210, 297};            // mm, portrait A4
     QMarginsF margins{15, 10, 15, 10}; // mm: left, top, right, bottom
     QString fontFamily;                // of every text
-    double frameThickness = 0.2;       // mm
+    double frameThickness = 0.35;      // mm
     QList<Band> title;                 // first page, top
     QList<Band> columnHeader;          // every page, above the detail rows
     QList<Band> detail;                // one per row

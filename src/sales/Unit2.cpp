@@ -65,7 +65,7 @@ QList<BandLine> printerPicture(double x, double y)
     box(x + 3.5, y + 0.5, 7.8, 5.5);  // paper going in
     box(x, y + 6.0, 14.8, 5.8);       // body
     box(x + 2.5, y + 11.8, 9.8, 3.3); // paper coming out
-    lines << BandLine{x + 4.5, y + 13.2, x + 10.3, y + 13.2, 0.15};
+    lines << BandLine{x + 4.5, y + 13.2, x + 10.3, y + 13.2, 0.25};
     lines << BandLine{x + 11.5, y + 7.6, x + 13.0, y + 7.6, 0.5}; // lamp
     return lines;
 }

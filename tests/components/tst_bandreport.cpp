@@ -110,10 +110,10 @@ private slots:
                  ? void(rules << QRect(item.pos, QSize(item.width, item.height)))
                  : void(textItems << item));
         QCOMPARE(rules.size(), 6);
-        QCOMPARE(rules[0], QRect(0, 0, 1000, 2));   // top frame across the printable width
-        QCOMPARE(rules[1], QRect(0, 0, 2, 100));    // left frame over the band's height
-        QCOMPARE(rules[2], QRect(399, 0, 2, 100));  // the column rule, centred on 40 mm
-        QCOMPARE(rules[3], QRect(0, 100, 1000, 2)); // the second band starts 10 mm lower
+        QCOMPARE(rules[0], QRect(0, 0, 1000, 4));   // top frame across the printable width
+        QCOMPARE(rules[1], QRect(0, 0, 4, 100));    // left frame over the band's height
+        QCOMPARE(rules[2], QRect(398, 0, 4, 100));  // the column rule, centred on 40 mm
+        QCOMPARE(rules[3], QRect(0, 100, 1000, 4)); // the second band starts 10 mm lower
         QCOMPARE(textItems[1].pos, QPoint(200, 120));
         QCOMPARE(textItems[1].width, 300);
         QCOMPARE(textItems[1].alignment, Qt::AlignRight);

@@ -7,7 +7,10 @@
 #include "sales/Unit2.h"
 #include "shell/MAIN.h"
 
+#include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -186,8 +189,18 @@ void TestSalesSlip::slipOfTheCartPrints()
     Printing::SetPdfTarget(QString());
     QVERIFY(QFileInfo(pdf).size() > 1000);
     QVERIFY(m_fixture.Messages().isEmpty());
-    if (!qEnvironmentVariableIsEmpty("ZENTRIK_KEEP_PDF"))
-        QFile::copy(pdf, qEnvironmentVariable("ZENTRIK_KEEP_PDF"));
+    const QString shots = qEnvironmentVariable("ZENTRIK_SHOTS");
+    if (!shots.isEmpty()) {
+        QFile::copy(pdf, QDir(shots).filePath(QStringLiteral("slip.pdf")));
+        // The preview as the cashier sees it, grabbed and closed once it has drawn.
+        QTimer::singleShot(1500, [shots] {
+            if (QWidget *preview = QApplication::activeModalWidget()) {
+                preview->grab().save(QDir(shots).filePath(QStringLiteral("slip-preview.png")));
+                preview->close();
+            }
+        });
+        BandReportOutput::Preview(MainForm, SalesSlip::Layout(slip), QSize(1024, 800));
+    }
     m_fixture.Stop();
 }
 

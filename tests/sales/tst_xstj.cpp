@@ -202,6 +202,9 @@ void TestXstj::deleteKeyOpensTheLinePanel()
     QCOMPARE(panel->ValueOf(QStringLiteral("商品编码：")), QStringLiteral("6901"));
     QCOMPARE(panel->ValueOf(QStringLiteral("欠款金额：")), QString());
     QCOMPARE(panel->ValueOf(QStringLiteral("客户编号：")), QString());
+    const QString shots = qEnvironmentVariable("ZENTRIK_SHOTS");
+    if (!shots.isEmpty())
+        xstj->grab().save(QDir(shots).filePath(QStringLiteral("xstj-linepanel.png")));
 
     const int summaries = count("data3");
     child<QLineEdit>("nameBox")->setText(QStringLiteral("旧货")); // another period's filter
