@@ -3,6 +3,8 @@
 //
 //   zentrik_bench [products] [sale lines]     (defaults 20000 and 300000)
 
+#include "sales_bench.h"
+
 #include "components/messages.h"
 #include "data/dataset.h"
 #include "data/db.h"
@@ -135,6 +137,8 @@ int main(int argc, char **argv)
         }
     });
     report("open a month of sale lines", openMonth, bareMonth);
+
+    RunSalesFigures();
 
     DestroyWindows();
     Msg::SetHandler(nullptr);

@@ -16,6 +16,8 @@
 #include "operators/changepass.h"
 #include "operators/login.h"
 #include "operators/usergl.h"
+#include "sales/Unit2.h"
+#include "sales/Unit4.h"
 #include "shell/maker.h"
 #include "shell/settings.h"
 
@@ -97,14 +99,18 @@ TMainForm::TMainForm(QWidget *parent)
 
     // Commands whose windows come with later parts of the program stay disabled.
     for (QWidget *w :
-         {static_cast<QWidget *>(m_ui->lookupButton), static_cast<QWidget *>(m_ui->productsButton),
-          static_cast<QWidget *>(m_ui->salesButton), static_cast<QWidget *>(m_ui->slipButton)})
+         {static_cast<QWidget *>(m_ui->lookupButton), static_cast<QWidget *>(m_ui->productsButton)})
         w->setEnabled(false);
     connectOperatorCommands(this, m_ui.get());
 
     connect(m_ui->upgradeAction, &QAction::triggered, this, &TMainForm::upgradeActionTriggered);
     connect(m_ui->websiteAction, &QAction::triggered, this, &TMainForm::websiteActionTriggered);
     connect(m_ui->aboutAction, &QAction::triggered, this, &TMainForm::aboutActionTriggered);
+    connect(m_ui->salesButton, &QToolButton::clicked, this, &TMainForm::salesButtonClicked);
+    connect(m_ui->slipButton, &QToolButton::clicked, this, [] {
+        if (Form2)
+            Form2->PreviewSlip();
+    });
     const QList<QAction *> skins = {m_ui->skin0Action, m_ui->skin1Action, m_ui->skin2Action,
                                     m_ui->skin3Action, m_ui->skin4Action};
     for (int skin = 0; skin < skins.size(); ++skin)
@@ -191,6 +197,8 @@ QLabel *TMainForm::StatusPanel(int index) const
 void TMainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    if (xstj)
+        xstj->LoadCurrentMonth();
     if (!m_ui->cartGrid->dataset())
         m_ui->cartGrid->SetDataset(dmfm->ADOQuery15);
     restoreSaleCounter();
@@ -209,6 +217,13 @@ void TMainForm::showEvent(QShowEvent *event)
     // A desktop without a window manager never activates the window; the login must
     // still come up over it.
     requestLogin();
+}
+
+void TMainForm::salesButtonClicked()
+{
+    xstj->exec();
+    m_lineEditorPanel->hide();
+    m_settlementPanel->hide();
 }
 
 void TMainForm::changeEvent(QEvent *event)

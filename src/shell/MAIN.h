@@ -119,6 +119,7 @@ private:
     void upgradeActionTriggered();
     void websiteActionTriggered();
     void aboutActionTriggered();
+    void salesButtonClicked();
 
     std::unique_ptr<Ui::TMainForm> m_ui;
     std::unique_ptr<Ui::LineEditorForm> m_lineEditorUi;

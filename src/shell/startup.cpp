@@ -3,6 +3,8 @@
 #include "data/dm.h"
 #include "maintenance/About.h"
 #include "operators/login.h"
+#include "sales/Unit2.h"
+#include "sales/Unit4.h"
 #include "shell/MAIN.h"
 
 void CreateWindows()
@@ -13,10 +15,16 @@ void CreateWindows()
     loginfm = new Tloginfm(MainForm);
     dmfm = new Tdmfm;
     AboutBox = new TAboutBox(MainForm);
+    xstj = new Txstj(MainForm);
+    Form2 = new TForm2(MainForm);
 }
 
 void DestroyWindows()
 {
+    delete Form2;
+    Form2 = nullptr;
+    delete xstj;
+    xstj = nullptr;
     delete AboutBox;
     AboutBox = nullptr;
     delete loginfm;

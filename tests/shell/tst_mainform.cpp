@@ -231,8 +231,7 @@ private slots:
     {
         const MainParts *ui = Main();
         for (QWidget *w :
-             {static_cast<QWidget *>(ui->productsButton), static_cast<QWidget *>(ui->salesButton),
-              static_cast<QWidget *>(ui->slipButton), static_cast<QWidget *>(ui->lookupButton)})
+             {static_cast<QWidget *>(ui->productsButton), static_cast<QWidget *>(ui->lookupButton)})
             QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
         QVERIFY(ui->settingsButton->menu());
         QCOMPARE(ui->settingsButton->menu()->actions().size(), 10); // two, five skins, reprint

@@ -1,0 +1,200 @@
+#include "sales/salesrecords.h"
+
+#include "data/db.h"
+#include "data/mylib.h"
+
+#include <QMap>
+#include <QRegularExpression>
+#include <QSqlQuery>
+
+namespace {
+
+// Half-open range [from, to) on the sale date. Dates are stored as ISO text, so text
+// order is date order, and a date stored with a time of day still falls into its day.
+QString dateRange()
+{
+    return QStringLiteral("day1 >= ? and day1 < ?");
+}
+
+QVariantList rangeParams(const QDate &from, const QDate &toExclusive)
+{
+    return {DateText(from), DateText(toExclusive)};
+}
+
+QDate firstOfMonth(const QDate &day)
+{
+    return QDate(day.year(), day.month(), 1);
+}
+
+SqlStatement monthOf(const QString &table, const QDate &day)
+{
+    const QDate first = firstOfMonth(day);
+    return {QStringLiteral("select * from %1 where ").arg(table) + dateRange(),
+            rangeParams(first, first.addMonths(1))};
+}
+
+// Sums of one column per sale date within [from, to), added up by `key` of the date.
+QList<QPair<int, double>> totalsBy(const QString &table, const QString &column, const QDate &from,
+                                   const QDate &to, int (*key)(const QDate &))
+{
+    QSqlQuery query = Db::Run(QStringLiteral("select day1, sum(%1) from %2 where %3 group by day1")
+                                  .arg(Db::Quote(column), table, dateRange()),
+                              rangeParams(from, to));
+    QMap<int, double> totals;
+    while (query.next()) {
+        const QDate date = SalesRecords::ParseDate(query.value(0).toString().left(10));
+        if (date.isValid())
+            totals[key(date)] += query.value(1).toDouble();
+    }
+    QList<QPair<int, double>> points;
+    for (auto it = totals.cbegin(); it != totals.cend(); ++it)
+        points << qMakePair(it.key(), it.value());
+    return points;
+}
+
+int monthKey(const QDate &date)
+{
+    return date.month();
+}
+
+int dayKey(const QDate &date)
+{
+    return date.day();
+}
+
+int yearOf(const QVariant &value)
+{
+    bool ok = false;
+    const int year = value.toString().left(4).toInt(&ok);
+    return ok ? year : 0;
+}
+
+} // namespace
+
+namespace SalesRecords {
+
+SqlStatement MonthLines(const QDate &day)
+{
+    return monthOf(QStringLiteral("data1"), day);
+}
+
+SqlStatement MonthSummaries(const QDate &day)
+{
+    return monthOf(QStringLiteral("data3"), day);
+}
+
+SqlStatement AllLines()
+{
+    return {QStringLiteral("select * from data1"), {}};
+}
+
+SqlStatement AllSummaries()
+{
+    return {QStringLiteral("select * from data3"), {}};
+}
+
+QString ContainsPattern(const QString &text)
+{
+    QString escaped = text;
+    escaped.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
+    escaped.replace(QLatin1Char('%'), QStringLiteral("\\%"));
+    escaped.replace(QLatin1Char('_'), QStringLiteral("\\_"));
+    return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+QDate ParseDate(const QString &text)
+{
+    static const QRegularExpression pattern(
+        QStringLiteral("^\\s*(\\d{4})-(\\d{1,2})-(\\d{1,2})\\s*$"));
+    const QRegularExpressionMatch match = pattern.match(text);
+    if (!match.hasMatch())
+        return {};
+    return QDate(match.captured(1).toInt(), match.captured(2).toInt(), match.captured(3).toInt());
+}
+
+SqlStatement FilteredLines(const SalesFilter &filter)
+{
+    SqlStatement statement{QStringLiteral("select * from data1 where 1 = 1"), {}};
+    const QList<QPair<QString, QString>> contains = {
+        {QStringLiteral("d"), filter.category},      {QStringLiteral("a"), filter.name},
+        {QStringLiteral("h"), filter.saleNumber},    {QStringLiteral("c"), filter.code},
+        {QStringLiteral("b"), filter.specification}, {QStringLiteral("i"), filter.operatorName}};
+    for (const auto &[field, text] : contains) {
+        if (text.isEmpty())
+            continue;
+        statement.sql += QStringLiteral(" and %1 like ? escape '\\'").arg(field);
+        statement.params << ContainsPattern(text);
+    }
+    if (filter.byDate) {
+        const QDate from = ParseDate(filter.fromText);
+        const QDate to = ParseDate(filter.toText);
+        if (from.isValid()) {
+            statement.sql += QStringLiteral(" and day1 >= ?");
+            statement.params << DateText(from);
+        }
+        if (to.isValid()) {
+            statement.sql += QStringLiteral(" and day1 < ?");
+            statement.params << DateText(to.addDays(1));
+        }
+    }
+    return statement;
+}
+
+SqlStatement FilteredSummaries(const QString &saleNumber)
+{
+    if (saleNumber.isEmpty())
+        return AllSummaries();
+    return {QStringLiteral("select * from data3 where a like ? escape '\\'"),
+            {ContainsPattern(saleNumber)}};
+}
+
+QList<QPair<int, double>> MonthlyTotals(int year, Measure measure)
+{
+    const QDate first(year, 1, 1);
+    if (!first.isValid())
+        return {};
+    return totalsBy(QStringLiteral("data3"),
+                    measure == Measure::Profit ? QStringLiteral("5") : QStringLiteral("2"), first,
+                    first.addYears(1), monthKey);
+}
+
+QList<QPair<int, double>> DailyTotals(int year, int month, Measure measure)
+{
+    const QDate first(year, month, 1);
+    if (!first.isValid())
+        return {};
+    if (measure == Measure::Profit)
+        return totalsBy(QStringLiteral("data3"), QStringLiteral("5"), first, first.addMonths(1),
+                        dayKey);
+    return totalsBy(QStringLiteral("data1"), QStringLiteral("6"), first, first.addMonths(1),
+                    dayKey);
+}
+
+QList<int> SaleYears(const QDate &today)
+{
+    QList<int> years{today.year()};
+    for (const QString &table : {QStringLiteral("data1"), QStringLiteral("data3")}) {
+        QSqlQuery bounds = Db::Run(
+            QStringLiteral("select min(day1), max(day1) from %1 where day1 >= '1900'").arg(table));
+        if (!bounds.next())
+            continue;
+        const int first = yearOf(bounds.value(0));
+        const int last = qMin(yearOf(bounds.value(1)), 9999);
+        if (first == 0 || last == 0)
+            continue;
+        // Each probe is one step down the date index.
+        for (int year = first; year <= last; ++year) {
+            if (years.contains(year))
+                continue;
+            const QVariant found = Db::Scalar(
+                QStringLiteral("select 1 from %1 where %2 limit 1").arg(table, dateRange()),
+                rangeParams(QDate(year, 1, 1), QDate(year + 1, 1, 1)));
+            if (found.isValid())
+                years << year;
+        }
+    }
+    std::sort(years.begin(), years.end());
+    return years;
+}
+
+} // namespace SalesRecords
