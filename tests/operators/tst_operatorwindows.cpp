@@ -38,6 +38,23 @@ class TestOperatorWindows : public QObject
             result << QString::fromUtf8(text);
         return result;
     }
+    // Every text box and pick list carries its caption label as its buddy.
+    static void verifyCaptions(QWidget *window)
+    {
+        QList<QWidget *> fields;
+        for (QLineEdit *edit : window->findChildren<QLineEdit *>())
+            if (!qobject_cast<QComboBox *>(edit->parentWidget()))
+                fields << edit;
+        for (QComboBox *combo : window->findChildren<QComboBox *>())
+            fields << combo;
+        QVERIFY(!fields.isEmpty());
+        for (QWidget *field : fields) {
+            bool captioned = false;
+            for (const QLabel *label : window->findChildren<QLabel *>())
+                captioned = captioned || label->buddy() == field;
+            QVERIFY2(captioned, qPrintable(field->objectName()));
+        }
+    }
     static bool focused(QWidget *w) { return w->window()->focusWidget() == w; }
     // The listed names, sorted: the list shows them in the engine's order.
     static QStringList listed(QListWidget *list)
@@ -97,6 +114,8 @@ private slots:
         action("changePasswordAction")->trigger();
         QPointer<Tchangepassfm> change = MainForm->findChild<Tchangepassfm *>();
         QVERIFY(change && change->isVisible());
+        verifyCaptions(admin);
+        verifyCaptions(change);
         QVERIFY(MainForm->isVisible());
 
         FindWidget<QPushButton>(admin, "exitButton")->click();
@@ -125,7 +144,6 @@ private slots:
         auto *pages = FindWidget<QTabWidget>(window, "pages");
         QVERIFY(focused(box));
         QCOMPARE(listed(list), (QStringList{QStringLiteral("clerk"), Tdmfm::AdminName()}));
-        QCOMPARE(FindWidget<QLabel>(window, "adminPasswordLabel")->buddy(), box);
 
         for (const QString &wrong : {QString(), QStringLiteral("abc")}) {
             box->setText(wrong);
@@ -167,7 +185,6 @@ private slots:
         QVERIFY(window);
         auto *name = FindWidget<QLineEdit>(window, "newNameBox");
         auto *list = FindWidget<QListWidget>(window, "userList");
-        QCOMPARE(FindWidget<QLabel>(window, "newNameLabel")->buddy(), name);
 
         QTest::keyClicks(name, QStringLiteral(" O'Neil "));
         QTest::keyClick(name, Qt::Key_Return);              // Enter in the box adds, once
@@ -258,7 +275,6 @@ private slots:
         auto *repeat = FindWidget<QLineEdit>(window, "repeatPasswordBox");
         auto *change = FindWidget<QPushButton>(window, "changeButton");
         auto *closeWhenDone = FindWidget<QCheckBox>(window, "closeWhenDoneBox");
-        QCOMPARE(FindWidget<QLabel>(window, "repeatPasswordLabel")->buddy(), repeat);
         QCOMPARE(who->count(), 2);
         QCOMPARE(who->itemText(0), QStringLiteral("clerk"));
         QCOMPARE(who->currentIndex(), -1);
