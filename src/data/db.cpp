@@ -7,6 +7,13 @@
 
 namespace Db {
 
+DbError ErrorFrom(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return DbError(error.text(), ok ? code : -1);
+}
+
 QString ConnectionName()
 {
     return QStringLiteral("zentrik");
@@ -25,11 +32,11 @@ QSqlQuery Run(const QString &sql, const QVariantList &params)
     QSqlQuery query(db);
     query.setForwardOnly(true);
     if (!query.prepare(sql))
-        throw DbError(query.lastError().text());
+        throw ErrorFrom(query.lastError());
     for (const QVariant &value : params)
         query.addBindValue(value);
     if (!query.exec())
-        throw DbError(query.lastError().text());
+        throw ErrorFrom(query.lastError());
     return query;
 }
 
@@ -97,7 +104,7 @@ void runOn(QSqlDatabase &db, const QString &sql)
 {
     QSqlQuery query(db);
     if (!query.exec(sql))
-        throw DbError(query.lastError().text());
+        throw ErrorFrom(query.lastError());
 }
 
 } // namespace
@@ -191,7 +198,7 @@ Transaction::Transaction() : m_level(transactionDepth)
 {
     if (m_level == 0) {
         if (!Connection().transaction())
-            throw DbError(Connection().lastError().text());
+            throw ErrorFrom(Connection().lastError());
     } else {
         Run(QStringLiteral("SAVEPOINT %1").arg(savepointName(m_level)));
     }
@@ -219,7 +226,7 @@ void Transaction::Commit()
 {
     if (m_level == 0) {
         if (!Connection().commit())
-            throw DbError(Connection().lastError().text());
+            throw ErrorFrom(Connection().lastError());
     } else {
         Run(QStringLiteral("RELEASE %1").arg(savepointName(m_level)));
     }

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QPair>
 #include <QSqlDatabase>
+#include <QSqlError>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
@@ -15,17 +16,23 @@
 class DbError : public std::runtime_error
 {
 public:
-    explicit DbError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message)
+    // `code` is the engine's result code when the engine raised the error, else -1.
+    explicit DbError(const QString &message, int code = -1)
+        : std::runtime_error(message.toStdString()), m_message(message), m_code(code)
     {
     }
     QString Message() const { return m_message; }
+    int Code() const { return m_code; }
 
 private:
     QString m_message;
+    int m_code;
 };
 
 namespace Db {
+
+// The error an engine failure reported through Qt becomes (message and result code).
+DbError ErrorFrom(const QSqlError &error);
 
 // Name of the program's connection in QSqlDatabase's registry.
 QString ConnectionName();

@@ -2,6 +2,8 @@
 
 #include "data/dataset.h"
 #include "data/db.h"
+#include "data/dbproblem.h"
+#include "data/tilllock.h"
 
 #include <QDir>
 #include <QFile>
@@ -82,6 +84,10 @@ Tdmfm::Tdmfm(const QString &path, QObject *parent)
     m_checkpointTimer = new QTimer(this);
     m_checkpointTimer->setInterval(checkpointIntervalMs);
     connect(m_checkpointTimer, &QTimer::timeout, this, &Tdmfm::checkpointAside);
+    // The lock comes before the file is touched, so a refused copy leaves it untouched.
+    m_lock = std::make_unique<TillLock>(m_path);
+    if (m_lock->Acquire() == TillLock::Result::HeldByAnother)
+        throw DbOpenError(DbProblem::Kind::AlreadyRunning, m_path, QString());
     OpenConnection();
 }
 
@@ -143,26 +149,62 @@ bool Tdmfm::IsConnected() const
     return Db::Connection().isOpen();
 }
 
+int Tdmfm::BusyTimeoutMs()
+{
+    return 250;
+}
+
 void Tdmfm::OpenConnection()
 {
     if (IsConnected())
         return;
+    using DbProblem::Kind;
+    // A file the program cannot write is refused before the engine touches it: every
+    // action of the program writes.
+    const QFileInfo file(m_path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isWritable() || (file.exists() && !file.isWritable()))
+        throw DbOpenError(Kind::ReadOnly, m_path, QString());
+
     QSqlDatabase db =
         QSqlDatabase::contains(Db::ConnectionName())
             ? QSqlDatabase::database(Db::ConnectionName(), false)
             : QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), Db::ConnectionName());
     db.setDatabaseName(m_path);
-    if (!db.open())
-        throw DbError(db.lastError().text());
+    // Another program holding the file locked shows at once, not after the driver's 5 s.
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(BusyTimeoutMs()));
+    if (!db.open()) {
+        const DbError error = Db::ErrorFrom(db.lastError());
+        throw DbOpenError(DbProblem::Classify(error), m_path, error.Message(), error.Code());
+    }
     try {
+        // Only reads until the file is known to be a database of this program, so that a
+        // file it refuses stays exactly as it was.
+        const int version = Db::UserVersion();
+        const bool empty =
+            Db::Scalar(QStringLiteral("select count(*) from sqlite_master")).toInt() == 0;
+        if (version > SchemaVersion())
+            throw DbOpenError(Kind::NewerVersion, m_path,
+                              QStringLiteral("PRAGMA user_version = %1（本程序为 %2）")
+                                  .arg(version)
+                                  .arg(SchemaVersion()));
+        if (version == 0 && !empty)
+            throw DbOpenError(Kind::NotADatabase, m_path,
+                              QStringLiteral("PRAGMA user_version = 0"));
         Db::ConfigureConnection(db);
-        if (Db::UserVersion() == 0 && Db::TableCount() == 0)
+        if (empty)
             createSchema();
         upgradeSchema();
-    } catch (const DbError &) {
-        // A file the program cannot use is left as it was and not kept open.
+    } catch (const DbOpenError &) {
         db.close();
         throw;
+    } catch (const DbError &error) {
+        // A file the program cannot use is left as it was and not kept open.
+        db.close();
+        Kind kind = DbProblem::Classify(error);
+        if (kind == Kind::Other)
+            kind = Kind::CannotOpen;
+        throw DbOpenError(kind, m_path, error.Message(), error.Code());
     }
     m_checkpointTimer->start();
 }

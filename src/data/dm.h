@@ -4,8 +4,10 @@
 
 #include <QObject>
 #include <QString>
+#include <memory>
 
 class Dataset;
+class TillLock;
 class QThread;
 class QTimer;
 
@@ -14,7 +16,9 @@ class Tdmfm : public QObject
     Q_OBJECT
 public:
     // Opens (and, when missing, creates) the database file at `path`.
-    // Throws DbError when the file cannot be opened or brought up to date.
+    // Throws DbOpenError (what is wrong with the file, in the user's words) when the file
+    // cannot be used; a file refused so is left exactly as it was. While it exists it holds
+    // the file's till lock: a second copy of the program on the same file is refused.
     explicit Tdmfm(const QString &path = DefaultPath(), QObject *parent = nullptr);
     ~Tdmfm() override;
 
@@ -22,6 +26,7 @@ public:
     static QString AdminName();       // 超级管理员
     static QString DefaultPassword(); // password of a new or reset operator
     static int SchemaVersion();       // version this program writes
+    static int BusyTimeoutMs();       // how long a write waits for another program's lock
 
     QString Path() const { return m_path; }
     bool IsConnected() const;
@@ -57,6 +62,7 @@ private:
     QString m_path;
     QTimer *m_checkpointTimer = nullptr;
     QThread *m_checkpointer = nullptr;
+    std::unique_ptr<TillLock> m_lock;
 };
 
 extern Tdmfm *dmfm;

@@ -2,6 +2,8 @@
 
 #include "components/messages.h"
 #include "data/db.h"
+#include "data/dbproblem.h"
+#include "data/dm.h"
 #include "data/notice.h"
 #include "shell/maker.h"
 
@@ -41,7 +43,9 @@ bool ZentrikApplication::notify(QObject *receiver, QEvent *event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const DbError &error) {
-        Msg::Error(error.Message());
+        // A locked file, a full disk, a damaged file: said in the user's words, with the
+        // engine's text as the detail. The action's transaction has been rolled back.
+        Msg::Error(DbProblem::ActionMessage(error, dmfm ? dmfm->Path() : QString()));
     } catch (const std::exception &error) {
         Msg::Error(QString::fromLocal8Bit(error.what()));
     }
