@@ -164,7 +164,7 @@ private slots:
         QFile::remove(m_fixture.FilePath(QStringLiteral("data.db")));
         {
             TMainForm window;
-            QCOMPARE(ChildNamed<QLabel>(&window, "saleNumberLabel")->text(),
+            QCOMPARE(FindWidget<QLabel>(&window, "saleNumberLabel")->text(),
                      QStringLiteral("CJG121122000002"));
         }
         QVERIFY(!QFile::exists(m_fixture.FilePath(QStringLiteral("data.db"))));

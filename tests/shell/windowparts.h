@@ -4,6 +4,7 @@
 // afresh, so a restarted program is found too.
 
 #include "components/datagrid.h"
+#include "fixture.h"
 #include "operators/login.h"
 #include "shell/MAIN.h"
 
@@ -16,71 +17,63 @@
 #include <QToolButton>
 #include <QtTest>
 
-template <class T> T *ChildNamed(const QObject *root, const char *name)
-{
-    T *child = root ? root->findChild<T *>(QString::fromLatin1(name)) : nullptr;
-    if (!child)
-        qFatal("no widget named %s", name);
-    return child;
-}
-
 struct MainParts
 {
-    QLineEdit *codeBox = ChildNamed<QLineEdit>(MainForm, "codeBox");
-    DataGrid *cartGrid = ChildNamed<DataGrid>(MainForm, "cartGrid");
-    QLabel *saleNumberLabel = ChildNamed<QLabel>(MainForm, "saleNumberLabel");
-    QLabel *totalLabel = ChildNamed<QLabel>(MainForm, "totalLabel");
-    QLabel *quantityLabel = ChildNamed<QLabel>(MainForm, "quantityLabel");
-    QToolButton *settleButton = ChildNamed<QToolButton>(MainForm, "settleButton");
-    QToolButton *settingsButton = ChildNamed<QToolButton>(MainForm, "settingsButton");
-    QToolButton *productsButton = ChildNamed<QToolButton>(MainForm, "productsButton");
-    QToolButton *salesButton = ChildNamed<QToolButton>(MainForm, "salesButton");
-    QToolButton *slipButton = ChildNamed<QToolButton>(MainForm, "slipButton");
-    QToolButton *backupButton = ChildNamed<QToolButton>(MainForm, "backupButton");
-    QToolButton *supportButton = ChildNamed<QToolButton>(MainForm, "supportButton");
-    QPushButton *lookupButton = ChildNamed<QPushButton>(MainForm, "lookupButton");
-    QAction *changePasswordAction = ChildNamed<QAction>(MainForm, "changePasswordAction");
-    QAction *userAdminAction = ChildNamed<QAction>(MainForm, "userAdminAction");
-    QAction *upgradeAction = ChildNamed<QAction>(MainForm, "upgradeAction");
-    QAction *websiteAction = ChildNamed<QAction>(MainForm, "websiteAction");
-    QAction *aboutAction = ChildNamed<QAction>(MainForm, "aboutAction");
-    QAction *skin0Action = ChildNamed<QAction>(MainForm, "skin0Action");
-    QAction *skin1Action = ChildNamed<QAction>(MainForm, "skin1Action");
-    QAction *skin2Action = ChildNamed<QAction>(MainForm, "skin2Action");
-    QAction *skin3Action = ChildNamed<QAction>(MainForm, "skin3Action");
-    QAction *skin4Action = ChildNamed<QAction>(MainForm, "skin4Action");
-    QAction *reprintAction = ChildNamed<QAction>(MainForm, "reprintAction");
+    QLineEdit *codeBox = FindWidget<QLineEdit>(MainForm, "codeBox");
+    DataGrid *cartGrid = FindWidget<DataGrid>(MainForm, "cartGrid");
+    QLabel *saleNumberLabel = FindWidget<QLabel>(MainForm, "saleNumberLabel");
+    QLabel *totalLabel = FindWidget<QLabel>(MainForm, "totalLabel");
+    QLabel *quantityLabel = FindWidget<QLabel>(MainForm, "quantityLabel");
+    QToolButton *settleButton = FindWidget<QToolButton>(MainForm, "settleButton");
+    QToolButton *settingsButton = FindWidget<QToolButton>(MainForm, "settingsButton");
+    QToolButton *productsButton = FindWidget<QToolButton>(MainForm, "productsButton");
+    QToolButton *salesButton = FindWidget<QToolButton>(MainForm, "salesButton");
+    QToolButton *slipButton = FindWidget<QToolButton>(MainForm, "slipButton");
+    QToolButton *backupButton = FindWidget<QToolButton>(MainForm, "backupButton");
+    QToolButton *supportButton = FindWidget<QToolButton>(MainForm, "supportButton");
+    QPushButton *lookupButton = FindWidget<QPushButton>(MainForm, "lookupButton");
+    QAction *changePasswordAction = FindWidget<QAction>(MainForm, "changePasswordAction");
+    QAction *userAdminAction = FindWidget<QAction>(MainForm, "userAdminAction");
+    QAction *upgradeAction = FindWidget<QAction>(MainForm, "upgradeAction");
+    QAction *websiteAction = FindWidget<QAction>(MainForm, "websiteAction");
+    QAction *aboutAction = FindWidget<QAction>(MainForm, "aboutAction");
+    QAction *skin0Action = FindWidget<QAction>(MainForm, "skin0Action");
+    QAction *skin1Action = FindWidget<QAction>(MainForm, "skin1Action");
+    QAction *skin2Action = FindWidget<QAction>(MainForm, "skin2Action");
+    QAction *skin3Action = FindWidget<QAction>(MainForm, "skin3Action");
+    QAction *skin4Action = FindWidget<QAction>(MainForm, "skin4Action");
+    QAction *reprintAction = FindWidget<QAction>(MainForm, "reprintAction");
 };
 
 struct LineEditorParts
 {
-    QLineEdit *salePriceEdit = ChildNamed<QLineEdit>(MainForm, "salePriceEdit");
-    QLineEdit *memberPriceEdit = ChildNamed<QLineEdit>(MainForm, "memberPriceEdit");
-    QLineEdit *quantityEdit = ChildNamed<QLineEdit>(MainForm, "quantityEdit");
-    QLineEdit *amountEdit = ChildNamed<QLineEdit>(MainForm, "amountEdit");
-    QPushButton *modifyButton = ChildNamed<QPushButton>(MainForm, "modifyButton");
-    QToolButton *quantityUpButton = ChildNamed<QToolButton>(MainForm, "quantityUpButton");
-    QToolButton *quantityDownButton = ChildNamed<QToolButton>(MainForm, "quantityDownButton");
-    QToolButton *lineEditorCloseButton = ChildNamed<QToolButton>(MainForm, "lineEditorCloseButton");
+    QLineEdit *salePriceEdit = FindWidget<QLineEdit>(MainForm, "salePriceEdit");
+    QLineEdit *memberPriceEdit = FindWidget<QLineEdit>(MainForm, "memberPriceEdit");
+    QLineEdit *quantityEdit = FindWidget<QLineEdit>(MainForm, "quantityEdit");
+    QLineEdit *amountEdit = FindWidget<QLineEdit>(MainForm, "amountEdit");
+    QPushButton *modifyButton = FindWidget<QPushButton>(MainForm, "modifyButton");
+    QToolButton *quantityUpButton = FindWidget<QToolButton>(MainForm, "quantityUpButton");
+    QToolButton *quantityDownButton = FindWidget<QToolButton>(MainForm, "quantityDownButton");
+    QToolButton *lineEditorCloseButton = FindWidget<QToolButton>(MainForm, "lineEditorCloseButton");
 };
 
 struct SettlementParts
 {
-    QLineEdit *cashBox = ChildNamed<QLineEdit>(MainForm, "cashBox");
-    QLabel *totalValue = ChildNamed<QLabel>(MainForm, "totalValue");
-    QLabel *receivedValue = ChildNamed<QLabel>(MainForm, "receivedValue");
-    QLabel *changeLabel = ChildNamed<QLabel>(MainForm, "changeLabel");
-    QPushButton *confirmButton = ChildNamed<QPushButton>(MainForm, "confirmButton");
-    QPushButton *cancelButton = ChildNamed<QPushButton>(MainForm, "cancelButton");
-    QCheckBox *printCheck = ChildNamed<QCheckBox>(MainForm, "printCheck");
-    QToolButton *settlementCloseButton = ChildNamed<QToolButton>(MainForm, "settlementCloseButton");
+    QLineEdit *cashBox = FindWidget<QLineEdit>(MainForm, "cashBox");
+    QLabel *totalValue = FindWidget<QLabel>(MainForm, "totalValue");
+    QLabel *receivedValue = FindWidget<QLabel>(MainForm, "receivedValue");
+    QLabel *changeLabel = FindWidget<QLabel>(MainForm, "changeLabel");
+    QPushButton *confirmButton = FindWidget<QPushButton>(MainForm, "confirmButton");
+    QPushButton *cancelButton = FindWidget<QPushButton>(MainForm, "cancelButton");
+    QCheckBox *printCheck = FindWidget<QCheckBox>(MainForm, "printCheck");
+    QToolButton *settlementCloseButton = FindWidget<QToolButton>(MainForm, "settlementCloseButton");
 };
 
 struct LoginParts
 {
-    QComboBox *userBox = ChildNamed<QComboBox>(loginfm, "userBox");
-    QLineEdit *passwordBox = ChildNamed<QLineEdit>(loginfm, "passwordBox");
-    QPushButton *loginButton = ChildNamed<QPushButton>(loginfm, "loginButton");
+    QComboBox *userBox = FindWidget<QComboBox>(loginfm, "userBox");
+    QLineEdit *passwordBox = FindWidget<QLineEdit>(loginfm, "passwordBox");
+    QPushButton *loginButton = FindWidget<QPushButton>(loginfm, "loginButton");
 };
 
 // Found afresh on every use: `Main()->codeBox`.
