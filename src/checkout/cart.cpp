@@ -93,6 +93,11 @@ void TMainForm::buildLineEditor()
     for (QLineEdit *edit : {le->salePriceEdit, le->quantityEdit})
         KeyFilter::Install(edit, KeyFilter::Number());
     le->quantityEdit->installEventFilter(this);
+    // Each caption names its field (its accessible name).
+    le->salePriceCaption->setBuddy(le->salePriceEdit);
+    le->memberPriceCaption->setBuddy(le->memberPriceEdit);
+    le->quantityCaption->setBuddy(le->quantityEdit);
+    le->amountCaption->setBuddy(le->amountEdit);
     connect(le->salePriceEdit, &QLineEdit::textChanged, this, &TMainForm::liveAmount);
     connect(le->quantityEdit, &QLineEdit::textChanged, this, &TMainForm::liveAmount);
     connect(le->salePriceEdit, &QLineEdit::returnPressed, le->quantityEdit,

@@ -34,6 +34,7 @@ void TMainForm::buildSettlement()
                                                        st->cancelButton, st->settlementTitle})
         w->setFont(control);
     KeyFilter::Install(st->cashBox, KeyFilter::Number());
+    st->cashCaption->setBuddy(st->cashBox);
     // Esc cancels; a click anywhere in the panel gives the keyboard back to the cash box.
     m_settlementPanel->installEventFilter(this);
     for (QWidget *w : m_settlementPanel->findChildren<QWidget *>())

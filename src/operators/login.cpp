@@ -34,6 +34,8 @@ Tloginfm::Tloginfm(QWidget *parent) : QDialog(parent), m_ui(new Ui::Tloginfm)
     m_ui->hintLabel->setStyleSheet(QStringLiteral("color: red;"));
     KeyFilter::Install(m_ui->passwordBox, KeyFilter::LettersDigits());
     m_ui->passwordBox->installEventFilter(this);
+    m_ui->userCaption->setBuddy(m_ui->userBox);
+    m_ui->passwordCaption->setBuddy(m_ui->passwordBox);
     m_ui->userBox->installEventFilter(this);
     m_ui->userBox->lineEdit()->installEventFilter(this);
     connect(m_ui->userBox, &QComboBox::activated, this, [this] { m_ui->passwordBox->setFocus(); });

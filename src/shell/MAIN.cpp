@@ -133,6 +133,7 @@ void TMainForm::buildCheckout()
     m_lineEditorPanel->move(560, 110);
     m_settlementPanel->move(245, 60);
     KeyFilter::Install(m_ui->codeBox, KeyFilter::LettersDigits());
+    m_ui->codeCaption->setBuddy(m_ui->codeBox);
     connect(m_ui->codeBox, &QLineEdit::returnPressed, this, &TMainForm::codeBoxReturnPressed);
     connect(m_ui->settleButton, &QToolButton::clicked, this, &TMainForm::OpenSettlement);
 }

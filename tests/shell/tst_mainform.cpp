@@ -112,6 +112,38 @@ private slots:
         QCOMPARE(edit->text(), pasted + QLatin1Char('1'));
     }
 
+    void everyFieldIsNamedByItsCaption_data()
+    {
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("field");
+        QTest::newRow("code") << "codeCaption"
+                              << "codeBox";
+        QTest::newRow("sale price") << "salePriceCaption"
+                                    << "salePriceEdit";
+        QTest::newRow("member price") << "memberPriceCaption"
+                                      << "memberPriceEdit";
+        QTest::newRow("quantity") << "quantityCaption"
+                                  << "quantityEdit";
+        QTest::newRow("amount") << "amountCaption"
+                                << "amountEdit";
+        QTest::newRow("cash") << "cashCaption"
+                              << "cashBox";
+        QTest::newRow("user") << "userCaption"
+                              << "userBox";
+        QTest::newRow("password") << "passwordCaption"
+                                  << "passwordBox";
+    }
+    void everyFieldIsNamedByItsCaption()
+    {
+        QFETCH(QString, caption);
+        QFETCH(QString, field);
+        QWidget *root = MainForm->findChild<QLabel *>(caption) ? static_cast<QWidget *>(MainForm)
+                                                               : static_cast<QWidget *>(loginfm);
+        auto *label = root->findChild<QLabel *>(caption);
+        QVERIFY(label);
+        QCOMPARE(label->buddy(), root->findChild<QWidget *>(field));
+    }
+
     void messageTitlesAreExactlyTheirOwn()
     {
         // The platform appends the application's display name to every window title when
