@@ -20,6 +20,7 @@
 #include "sales/Unit4.h"
 #include "shell/maker.h"
 #include "shell/settings.h"
+#include "shell/skins/skins.h"
 
 #include <QActionGroup>
 #include <QCloseEvent>
@@ -37,12 +38,6 @@
 TMainForm *MainForm = nullptr;
 
 namespace {
-
-QString readResource(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
 
 QFont pixelFont(const QString &family, int pixels, bool bold = false)
 {
@@ -290,9 +285,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
 
 void TMainForm::ApplySkin(int skin)
 {
-    const QString sheet = skin < 0 ? QStringLiteral(":/skins/designed.qss")
-                                   : QStringLiteral(":/skins/skin%1.qss").arg(skin);
-    qApp->setStyleSheet(readResource(sheet));
+    qApp->setStyleSheet(Skins::Sheet(skin));
     m_skin = skin;
     markSkin();
 }

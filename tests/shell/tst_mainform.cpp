@@ -222,6 +222,12 @@ private slots:
         QVERIFY(!designed.isEmpty());
         Main()->skin2Action->trigger();
         QCOMPARE(MainForm->CurrentSkin(), 2);
+        // The settings menu marks the skin in force, and only that one.
+        const QList<QAction *> skins = {Main()->skin0Action, Main()->skin1Action,
+                                        Main()->skin2Action, Main()->skin3Action,
+                                        Main()->skin4Action};
+        for (int i = 0; i < skins.size(); ++i)
+            QCOMPARE(skins[i]->isChecked(), i == 2);
         QVERIFY(qApp->styleSheet() != designed);
         QCOMPARE(Settings::UserValue(QStringLiteral("skin")).value(), QStringLiteral("2"));
 
