@@ -16,6 +16,7 @@
 #include "data/mylib.h"
 
 #include <QAction>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QTableView>
 #include <QTimer>
@@ -93,6 +94,14 @@ void TMainForm::buildLineEditor()
     for (QLineEdit *edit : {le->salePriceEdit, le->quantityEdit})
         KeyFilter::Install(edit, KeyFilter::Number());
     le->quantityEdit->installEventFilter(this);
+    // The arrows are pictures in the one colour every look's arrow background is
+    // checked against, so they show in every skin.
+    for (auto [button, icon] : {std::pair{le->quantityUpButton, ":/icons/up.svg"},
+                                std::pair{le->quantityDownButton, ":/icons/down.svg"}}) {
+        button->setArrowType(Qt::NoArrow);
+        button->setIcon(QIcon(QString::fromLatin1(icon)));
+        button->setIconSize(QSize(10, 6));
+    }
     // Each caption names its field (its accessible name).
     le->salePriceCaption->setBuddy(le->salePriceEdit);
     le->memberPriceCaption->setBuddy(le->memberPriceEdit);
