@@ -53,6 +53,16 @@ std::optional<double> priceOf(const QVariant &value)
     return Till::ReadPrice(value.toString());
 }
 
+// Name, quantity and amount of each line a query returns, in its order.
+QList<ReceiptLine> receiptLines(QSqlQuery query)
+{
+    QList<ReceiptLine> lines;
+    while (query.next())
+        lines << ReceiptLine{query.value(0).toString(), query.value(1).toDouble(),
+                             query.value(2).toDouble()};
+    return lines;
+}
+
 QString field(const QSqlQuery &query, const char *name)
 {
     return TrimControl(query.value(QString::fromUtf8(name)).toString());
@@ -283,34 +293,50 @@ Till::Settlement Till::Settle(const QString &cashText, const QTime &printTime)
         // The archive rows, the summary, the next number and the emptied cart are stored
         // together or not at all.
         Db::Transaction transaction;
-        QSqlQuery lines = Db::Run(QStringLiteral("select a, \"2\", \"6\" from data order by id"));
-        while (lines.next())
-            receipt.lines << ReceiptLine{lines.value(0).toString(), lines.value(1).toDouble(),
-                                         lines.value(2).toDouble()};
-        // Every line is archived under the number its summary row gets.
-        Db::Run(QStringLiteral("insert into data1 (a,b,c,d,h,i,z,\"1\",\"2\",\"3\",\"4\",\"5\","
-                               "\"6\",\"7\",\"8\",day1) select a,b,c,d,?,i,z,\"1\",\"2\","
-                               "\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",day1 from data order by id"),
-                {TrimControl(number)});
-        Db::InsertRow(QStringLiteral("data3"), {{QStringLiteral("1"), due},
-                                                {QStringLiteral("2"), due},
-                                                {QStringLiteral("3"), cash},
-                                                {QStringLiteral("4"), change},
-                                                {QStringLiteral("5"), AsShown(totals.profit)},
-                                                {QStringLiteral("6"), 0.0},
-                                                {QStringLiteral("7"), 0.0},
-                                                {QStringLiteral("day1"), DateText(m_saleDate)},
-                                                {QStringLiteral("a"), TrimControl(number)},
-                                                {QStringLiteral("b"), TrimControl(m_operator)}});
-        next = nextFreeNumber(counter);
-        AppState::SetValue(kCounterKey, QString::number(next.second));
-        AppState::SetValue(kNumberKey, next.first);
-        Db::Run(QStringLiteral("delete from data"));
+        receipt.lines =
+            receiptLines(Db::Run(QStringLiteral("select a, \"2\", \"6\" from data order by id")));
+        ArchiveSale(number);
+        WriteSaleSummary(number, receipt, AsShown(totals.profit));
+        next = AdvanceSaleNumber(counter);
+        ClearCart();
         transaction.Commit();
     }
     m_saleNumber = next.first;
     m_counter = next.second;
     return result;
+}
+
+void Till::ArchiveSale(const QString &saleNumber)
+{
+    // Every line is archived under the number its summary row gets.
+    Db::Run(QStringLiteral("insert into data1 (a,b,c,d,h,i,z,\"1\",\"2\",\"3\",\"4\",\"5\","
+                           "\"6\",\"7\",\"8\",day1) select a,b,c,d,?,i,z,\"1\",\"2\","
+                           "\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",day1 from data order by id"),
+            {TrimControl(saleNumber)});
+}
+
+void Till::WriteSaleSummary(const QString &saleNumber, const ReceiptData &sale, double profit)
+{
+    double due = 0;
+    ParseNumber(sale.total, &due);
+    Db::InsertRow(QStringLiteral("data3"), {{QStringLiteral("1"), due},
+                                            {QStringLiteral("2"), due},
+                                            {QStringLiteral("3"), sale.cash},
+                                            {QStringLiteral("4"), sale.change},
+                                            {QStringLiteral("5"), profit},
+                                            {QStringLiteral("6"), 0.0},
+                                            {QStringLiteral("7"), 0.0},
+                                            {QStringLiteral("day1"), DateText(m_saleDate)},
+                                            {QStringLiteral("a"), TrimControl(saleNumber)},
+                                            {QStringLiteral("b"), TrimControl(m_operator)}});
+}
+
+QPair<QString, qint64> Till::AdvanceSaleNumber(qint64 counter)
+{
+    const QPair<QString, qint64> next = nextFreeNumber(counter);
+    AppState::SetValue(kCounterKey, QString::number(next.second));
+    AppState::SetValue(kNumberKey, next.first);
+    return next;
 }
 
 std::optional<ReceiptData> Till::LastSaleReceipt(const QTime &printTime) const
@@ -330,11 +356,8 @@ std::optional<ReceiptData> Till::LastSaleReceipt(const QTime &printTime) const
     receipt.saleDate = sale.value(6).toString();
     receipt.printTime = printTime;
     receipt.reprint = true;
-    QSqlQuery lines = Db::Run(
-        QStringLiteral("select a, \"2\", \"6\" from data1 where h=? order by ID"), {number});
-    while (lines.next())
-        receipt.lines << ReceiptLine{lines.value(0).toString(), lines.value(1).toDouble(),
-                                     lines.value(2).toDouble()};
+    receipt.lines = receiptLines(Db::Run(
+        QStringLiteral("select a, \"2\", \"6\" from data1 where h=? order by ID"), {number}));
     return receipt;
 }
 

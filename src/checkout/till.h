@@ -109,6 +109,11 @@ public:
     // Checks, then stores the archived lines, the summary row, the next sale number and
     // counter and the emptied cart in one transaction, and moves on to the next number.
     Settlement Settle(const QString &cashText, const QTime &printTime = QTime::currentTime());
+    // The steps of Settle, run inside its transaction: the cart lines into the archive
+    // under the sale's number, the summary row, and the next number and counter stored.
+    void ArchiveSale(const QString &saleNumber);
+    void WriteSaleSummary(const QString &saleNumber, const ReceiptData &sale, double profit);
+    QPair<QString, qint64> AdvanceSaleNumber(qint64 counter);
     // The receipt of the last settled sale, from the archive; nothing when none is stored.
     std::optional<ReceiptData> LastSaleReceipt(const QTime &printTime = QTime::currentTime()) const;
 
