@@ -6,6 +6,7 @@
 #include "components/floatingpanel.h"
 #include "data/db.h"
 #include "data/mylib.h"
+#include "checkout/till.h"
 #include "fixture.h"
 #include "shell/MAIN.h"
 
@@ -491,6 +492,13 @@ private slots:
                                               << ".";
         QTest::newRow("quantity: two points") << "quantity"
                                               << "..";
+        // Numbers beyond what a till holds are refused like texts that are no number.
+        QTest::newRow("quantity above 99999") << "quantity"
+                                              << "100000";
+        QTest::newRow("huge quantity") << "quantity"
+                                       << "1000000000000000000000";
+        QTest::newRow("price above 9999999.99") << "price"
+                                                << "10000000";
     }
 
     void textsThatAreNotNumbers()
@@ -503,7 +511,11 @@ private slots:
             field == QStringLiteral("price") ? Editor()->salePriceEdit : Editor()->quantityEdit;
         retype(edit, text);
         QCOMPARE(edit->text(), text);
-        QCOMPARE(Editor()->amountEdit->text(), QStringLiteral("3.5")); // nothing computed
+        // Nothing is computed from the refused text (a number within the bounds typed on
+        // the way there shows its amount).
+        if (text.contains(QLatin1Char('.')))
+            QCOMPARE(Editor()->amountEdit->text(), QStringLiteral("3.5"));
+        QCOMPARE(MainForm->TillCore().Totals().AmountText(), QStringLiteral("3.50"));
         QTest::mouseClick(Editor()->modifyButton, Qt::LeftButton);
         QCOMPARE(m_fixture.MessageTexts(), QStringList{QStringLiteral("请输入正确的数字！")});
         QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5"));
