@@ -2,11 +2,11 @@
 // grid's sorting and the totals, driven through the main window's widgets.
 
 #include "../shell/windowparts.h"
+#include "checkout/till.h"
 #include "components/datagrid.h"
 #include "components/floatingpanel.h"
 #include "data/db.h"
 #include "data/mylib.h"
-#include "checkout/till.h"
 #include "fixture.h"
 #include "shell/MAIN.h"
 
