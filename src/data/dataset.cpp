@@ -32,6 +32,20 @@ QString withRowId(const QString &sql)
            sql.mid(match.capturedLength());
 }
 
+// The statement without a final ordering, for counts and sums that do not depend on it
+// (an ordered subquery would be sorted first). A statement with a limit keeps its order.
+QString unordered(const QString &sql)
+{
+    static const QRegularExpression trailingOrder(QStringLiteral("\\s+order\\s+by\\s+[^()';]*$"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression limited(QStringLiteral("\\b(limit|offset)\\b"),
+                                            QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch match = trailingOrder.match(sql);
+    if (!match.hasMatch() || limited.match(match.captured()).hasMatch())
+        return sql;
+    return sql.left(match.capturedStart());
+}
+
 } // namespace
 
 Dataset::Dataset(const QString &name, const QString &baseTable, const QString &initialSql,
@@ -86,8 +100,9 @@ void Dataset::Open(const QString &sql, const QVariantList &params)
         throw DbError(query.lastError().text());
     int count = static_cast<int>(first.size());
     if (count == BlockSize())
-        count =
-            Db::Scalar(QStringLiteral("select count(*) from (%1)").arg(statement), params).toInt();
+        count = Db::Scalar(QStringLiteral("select count(*) from (%1)").arg(unordered(statement)),
+                           params)
+                    .toInt();
 
     beginResetModel();
     m_sql = statement;
@@ -377,7 +392,7 @@ void Dataset::refreshSums()
         return;
     }
     const QString sql =
-        QStringLiteral("select %1 from (%2)").arg(terms.join(QLatin1Char(',')), m_sql);
+        QStringLiteral("select %1 from (%2)").arg(terms.join(QLatin1Char(',')), unordered(m_sql));
     const QString path = Db::FilePath();
     // A result held in an open transaction is only visible to this connection.
     if (m_count <= SmallResult() || Db::InTransaction() || path.isEmpty() ||

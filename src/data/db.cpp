@@ -111,11 +111,14 @@ void runOn(QSqlDatabase &db, const QString &sql)
 
 void ConfigureConnection(QSqlDatabase &db)
 {
-    // A settled sale must survive a power cut: every commit is synced to the log. WAL
-    // keeps readers and the writer apart. The log is copied into the file aside
-    // (CheckpointAside), never inside a commit, so a commit never stalls on it.
+    // WAL keeps readers and the writer apart. A Transaction's commit (a settled sale,
+    // an import) is synced to the log before it returns, and with it everything written
+    // before; a single statement outside one (a scan into the cart) is not waited for
+    // and reaches the disk with the next synced commit or checkpoint, within seconds.
+    // The log is copied into the file aside (CheckpointAside), never inside a commit,
+    // so no commit stalls on it.
     runOn(db, QStringLiteral("PRAGMA journal_mode=WAL"));
-    runOn(db, QStringLiteral("PRAGMA synchronous=FULL"));
+    runOn(db, QStringLiteral("PRAGMA synchronous=NORMAL"));
     runOn(db, QStringLiteral("PRAGMA wal_autocheckpoint=0"));
 }
 
@@ -197,8 +200,12 @@ bool InTransaction()
 Transaction::Transaction() : m_level(transactionDepth)
 {
     if (m_level == 0) {
-        if (!Connection().transaction())
-            throw ErrorFrom(Connection().lastError());
+        Run(QStringLiteral("PRAGMA synchronous=FULL"));
+        if (!Connection().transaction()) {
+            const DbError error = ErrorFrom(Connection().lastError());
+            QSqlQuery(Connection()).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+            throw error;
+        }
     } else {
         Run(QStringLiteral("SAVEPOINT %1").arg(savepointName(m_level)));
     }
@@ -212,6 +219,7 @@ Transaction::~Transaction()
         return;
     if (m_level == 0) {
         Connection().rollback();
+        QSqlQuery(Connection()).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
         return;
     }
     try {
@@ -227,6 +235,7 @@ void Transaction::Commit()
     if (m_level == 0) {
         if (!Connection().commit())
             throw ErrorFrom(Connection().lastError());
+        Run(QStringLiteral("PRAGMA synchronous=NORMAL"));
     } else {
         Run(QStringLiteral("RELEASE %1").arg(savepointName(m_level)));
     }

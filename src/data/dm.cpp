@@ -34,12 +34,14 @@ void runScript(const QString &script)
 
 // Indexes for every lookup and filter: the code at the till and in the catalogue, the
 // cart's code, the sale number, date and code of the sale lines, the sale number and
-// date of the summaries. Files of version 1 may lack some of them.
+// date of the summaries. Files of version 1 may lack some of them; their date index of
+// the sale lines is rebuilt to also hold the summed columns.
 const char *const lookupIndexes[] = {
     "CREATE INDEX IF NOT EXISTS sp_code ON sp (\"商品编码\")",
     "CREATE INDEX IF NOT EXISTS data_code ON data (\"c\")",
     "CREATE INDEX IF NOT EXISTS data1_sale ON data1 (\"h\")",
-    "CREATE INDEX IF NOT EXISTS data1_day ON data1 (\"day1\")",
+    "DROP INDEX IF EXISTS data1_day",
+    "CREATE INDEX data1_day ON data1 (\"day1\", \"2\", \"6\", \"7\")",
     "CREATE INDEX IF NOT EXISTS data1_code ON data1 (\"c\")",
     "CREATE INDEX IF NOT EXISTS data3_sale ON data3 (\"a\")",
     "CREATE INDEX IF NOT EXISTS data3_day ON data3 (\"day1\")",

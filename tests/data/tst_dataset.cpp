@@ -127,6 +127,11 @@ private slots:
         QVERIFY(!lines.Value(n - 1, QStringLiteral("2")).isValid());
         QVERIFY(lines.HeldBlocks() <= Dataset::MaxBlocks());
 
+        // A limited statement keeps its order and its limit in the count.
+        lines.Open(QStringLiteral("select * from data1 order by \"2\" desc limit 300"));
+        QCOMPARE(lines.RecordCount(), 300);
+        QCOMPARE(lines.Value(299, QStringLiteral("2")).toInt(), n - 299);
+
         // A small result is counted from its only block.
         lines.Open(QStringLiteral("select * from data1 where \"2\" <= ?"), {3});
         QCOMPARE(lines.RecordCount(), 3);

@@ -104,7 +104,15 @@ private slots:
         QCOMPARE(Db::Scalar(QStringLiteral("PRAGMA user_version")).toInt(), Tdmfm::SchemaVersion());
         QCOMPARE(Db::Scalar(QStringLiteral("PRAGMA journal_mode")).toString(),
                  QStringLiteral("wal"));
-        QCOMPARE(Db::Scalar(QStringLiteral("PRAGMA synchronous")).toInt(), 2); // FULL
+        // A transaction's commit is synced (FULL); single statements are not waited for.
+        QCOMPARE(Db::Scalar(QStringLiteral("PRAGMA synchronous")).toInt(), 1); // NORMAL
+        {
+            Db::Transaction transaction;
+            QCOMPARE(Db::Scalar(QStringLiteral("PRAGMA synchronous")).toInt(), 2); // FULL
+            transaction.Commit();
+        }
+        QCOMPARE(Db::Scalar(QStringLiteral("PRAGMA synchronous")).toInt(), 1);
+        QCOMPARE(Db::Scalar(QStringLiteral("PRAGMA wal_autocheckpoint")).toInt(), 0);
         for (const char *table : {"sp", "data", "data1", "data3", "rz"})
             QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from %1").arg(QLatin1String(table)))
                          .toInt(),
@@ -141,6 +149,8 @@ private slots:
     {
         Db::Run(QStringLiteral("drop index data1_code"));
         Db::Run(QStringLiteral("drop index data3_day"));
+        Db::Run(QStringLiteral("drop index data1_day"));
+        Db::Run(QStringLiteral("create index data1_day on data1 (day1)"));
         Db::SetUserVersion(1);
         m_dm.reset();
         m_dm = std::make_unique<Tdmfm>(path());
@@ -149,6 +159,10 @@ private slots:
                                            "and name in ('data1_code', 'data3_day')"))
                      .toInt(),
                  2);
+        // The date index of the sale lines also holds the summed columns.
+        QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from pragma_index_info('data1_day')"))
+                     .toInt(),
+                 4);
     }
 
     void refusesFilesItCannotUse_data()
