@@ -177,18 +177,7 @@ const Dataset::Row *Dataset::row(int index) const
     const int block = index / BlockSize();
     auto it = m_blocks.find(block);
     if (it == m_blocks.end()) {
-        QSqlQuery query =
-            Db::Run(Db::Window(orderedSql(), BlockSize(), block * BlockSize()), m_params);
-        QVector<Row> rows;
-        rows.reserve(BlockSize());
-        while (query.next()) {
-            Row r(m_fields.size());
-            for (int i = 0; i < m_fields.size(); ++i)
-                r[i] = query.value(i);
-            rows.push_back(std::move(r));
-        }
-        if (query.lastError().isValid())
-            throw DbError(query.lastError().text());
+        QVector<Row> rows = fetchBlock(block);
         while (m_blocks.size() >= MaxBlocks() && !m_recent.isEmpty())
             m_blocks.remove(m_recent.takeFirst());
         it = m_blocks.insert(block, std::move(rows));
@@ -199,6 +188,59 @@ const Dataset::Row *Dataset::row(int index) const
     }
     const int offset = index % BlockSize();
     return offset < it->size() ? &(*it)[offset] : nullptr;
+}
+
+QVector<Dataset::Row> Dataset::fetchBlock(int block) const
+{
+    const auto read = [this](QSqlQuery &query, QVector<Row> *rows) {
+        while (query.next()) {
+            Row r(m_fields.size());
+            for (int i = 0; i < m_fields.size(); ++i)
+                r[i] = query.value(i);
+            rows->push_back(std::move(r));
+        }
+        if (query.lastError().isValid())
+            throw DbError(query.lastError().text());
+    };
+    QVector<Row> rows;
+    rows.reserve(BlockSize());
+    const QString key = keyField();
+    if (m_sortField.isEmpty() || key.isEmpty()) {
+        QSqlQuery query =
+            Db::Run(Db::Window(orderedSql(), BlockSize(), block * BlockSize()), m_params);
+        read(query, &rows);
+        return rows;
+    }
+    // Sorted: the engine orders only the sort field and the key, then the block's rows
+    // are read by their keys. Sorting whole rows would carry every column through it.
+    QSqlQuery keyQuery = Db::Run(
+        Db::Window(
+            QStringLiteral("select %1 from (%2) %3").arg(Db::Quote(key), m_sql, orderClause()),
+            BlockSize(), block * BlockSize()),
+        m_params);
+    QVariantList keys;
+    while (keyQuery.next())
+        keys << keyQuery.value(0);
+    if (keyQuery.lastError().isValid())
+        throw DbError(keyQuery.lastError().text());
+    if (keys.isEmpty())
+        return rows;
+    QStringList marks(keys.size(), QStringLiteral("?"));
+    QVariantList params = m_params;
+    params += keys;
+    QSqlQuery query = Db::Run(QStringLiteral("select * from (%1) where %2 in (%3)")
+                                  .arg(m_sql, Db::Quote(key), marks.join(QLatin1Char(','))),
+                              params);
+    QVector<Row> found;
+    read(query, &found);
+    const int keyColumn = FieldIndex(key);
+    QHash<QString, qsizetype> byKey;
+    for (qsizetype i = 0; i < found.size(); ++i)
+        byKey.insert(found[i][keyColumn].toString(), i);
+    for (const QVariant &k : std::as_const(keys))
+        if (const auto at = byKey.constFind(k.toString()); at != byKey.cend())
+            rows.push_back(std::move(found[*at]));
+    return rows;
 }
 
 QVariant Dataset::Value(int row, int column) const

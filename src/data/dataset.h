@@ -139,6 +139,7 @@ private:
     QString orderedSql() const;
     QString orderClause() const; // empty in the statement's own order
     const Row *row(int index) const;
+    QVector<Row> fetchBlock(int block) const;
     void clearBlocks();
     void refreshSums();
     int positionOf(const QVariant &key) const;

@@ -127,6 +127,13 @@ private slots:
         QVERIFY(!lines.Value(n - 1, QStringLiteral("2")).isValid());
         QVERIFY(lines.HeldBlocks() <= Dataset::MaxBlocks());
 
+        // Sorted, a later block holds the rows of its place in the order.
+        lines.Sort(QStringLiteral("2"), Qt::DescendingOrder);
+        QCOMPARE(lines.Value(0, QStringLiteral("2")).toInt(), n);
+        QCOMPARE(lines.Value(Dataset::BlockSize() * 3 + 5, QStringLiteral("a")).toString(),
+                 QStringLiteral("品%1").arg(n - Dataset::BlockSize() * 3 - 5));
+        QCOMPARE(lines.Value(lines.RecordCount() - 1, QStringLiteral("2")).toInt(), 2);
+
         // A limited statement keeps its order and its limit in the count.
         lines.Open(QStringLiteral("select * from data1 order by \"2\" desc limit 300"));
         QCOMPARE(lines.RecordCount(), 300);
