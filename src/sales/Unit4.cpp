@@ -2,7 +2,6 @@
 #include "ui_Unit4.h"
 
 #include "components/datagrid.h"
-#include "components/inputs.h"
 #include "components/messages.h"
 #include "data/dataset.h"
 #include "data/db.h"
@@ -225,15 +224,23 @@ void Txstj::refillYears()
 void Txstj::refillCategories()
 {
     m_loading = true;
-    FillComboDistinct(*dmfm->ADOQuery1, QStringLiteral("d"), QStringLiteral("data1"),
-                      m_ui->categoryBox);
+    m_ui->categoryBox->clear();
+    m_ui->categoryBox->addItems(SalesRecords::Categories());
+    m_ui->categoryBox->setCurrentIndex(-1);
+    m_ui->categoryBox->setEditText(QString());
     m_loading = false;
 }
 
-void Txstj::showLines(const SqlStatement &lines, const SqlStatement &summaries)
+void Txstj::showLines(const SqlStatement &lines, const SqlStatement &summaries, bool always)
 {
     ReopenQuery(*dmfm->ADOQuery13, lines.sql, lines.params);
-    ReopenQuery(*dmfm->ADOQuery9, summaries.sql, summaries.params);
+    // Filtered, the summaries follow the sale number only: while it stays, the list it gave
+    // stands (with its sort), and a keystroke in another field costs one query, not two.
+    Dataset *sums = dmfm->ADOQuery9;
+    if (always || !sums->IsOpen() || sums->Sql() != summaries.sql ||
+        m_summaryParams != summaries.params)
+        ReopenQuery(*sums, summaries.sql, summaries.params);
+    m_summaryParams = summaries.params;
     if (m_ui->lineGrid->dataset() != dmfm->ADOQuery13)
         m_ui->lineGrid->SetDataset(dmfm->ADOQuery13);
     if (m_ui->summaryGrid->dataset() != dmfm->ADOQuery9)
@@ -244,7 +251,7 @@ void Txstj::LoadCurrentMonth()
 {
     refillCategories();
     const QDate today = QDate::currentDate();
-    showLines(SalesRecords::MonthLines(today), SalesRecords::MonthSummaries(today));
+    showLines(SalesRecords::MonthLines(today), SalesRecords::MonthSummaries(today), true);
     dmfm->ADOQuery13->Last();
     CloseLinePanel();
 }
@@ -252,7 +259,7 @@ void Txstj::LoadCurrentMonth()
 void Txstj::LoadAll()
 {
     refillCategories();
-    showLines(SalesRecords::AllLines(), SalesRecords::AllSummaries());
+    showLines(SalesRecords::AllLines(), SalesRecords::AllSummaries(), true);
     dmfm->ADOQuery13->Last();
     CloseLinePanel();
 }
@@ -276,7 +283,7 @@ void Txstj::ApplyFilter()
 {
     const SalesFilter filter = Filter();
     showLines(SalesRecords::FilteredLines(filter),
-              SalesRecords::FilteredSummaries(filter.saleNumber));
+              SalesRecords::FilteredSummaries(filter.saleNumber), false);
     CloseLinePanel();
 }
 

@@ -76,6 +76,7 @@ private slots:
     void filtersRunOnEveryKeystroke();
     void deleteKeyOpensTheLinePanel();
     void chartsForTheAdministratorOnly();
+    void reopeningShowsNewSales();
 
 private:
     Fixture m_fixture;
@@ -237,6 +238,23 @@ void TestXstj::chartsForTheAdministratorOnly()
     xstj->hide();
     xstj->ApplyOperator(QStringLiteral("超级管理员"));
     QVERIFY(!child<SalesChart>("monthChart")->isHidden());
+}
+
+void TestXstj::reopeningShowsNewSales()
+{
+    QVERIFY(m_fixture.Login());
+    xstj->show();
+    QVERIFY(QTest::qWaitForWindowExposed(xstj));
+    child<QLineEdit>("nameBox")->setText(QStringLiteral("可乐"));
+    QCOMPARE(dmfm->ADOQuery9->RecordCount(), count("data3"));
+    xstj->reject();
+    const QByteArray today = DateText(QDate::currentDate()).toLatin1();
+    AddSummary("T3", "张三", 3, 0.5, today.constData());
+    AddSaleLine({"T3", "糖", "", "6905", "杂货", "张三", 1, 3, 1, today.constData()});
+    xstj->show();
+    QCOMPARE(dmfm->ADOQuery9->RecordCount(), 3);
+    QCOMPARE(dmfm->ADOQuery13->RecordCount(), 4);
+    QVERIFY(child<QComboBox>("categoryBox")->findText(QStringLiteral("杂货")) >= 0);
 }
 
 ZENTRIK_TEST_MAIN(TestXstj)
