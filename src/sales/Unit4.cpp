@@ -2,6 +2,8 @@
 #include "ui_Unit4.h"
 
 #include "components/datagrid.h"
+#include "components/gridexporter.h"
+#include "components/gridprinter.h"
 #include "components/messages.h"
 #include "data/dataset.h"
 #include "data/db.h"
@@ -54,24 +56,24 @@ QList<GridColumn> summaryColumns()
 
 QList<GridColumn> lineColumns()
 {
-    GridColumn first = column(QStringLiteral("h"), QStringLiteral("销售单|流水号"), 140);
+    GridColumn first = column(QStringLiteral("h"), QStringLiteral("销售单|流水号"), 120);
     first.footer = GridColumn::Footer::Text;
     first.footerFormat = QStringLiteral("合计");
     return {
         first,
-        column(QStringLiteral("i"), QStringLiteral("销售单|操作人"), 80),
-        column(QStringLiteral("a"), QStringLiteral("商 品 信 息| 名 称"), 130),
-        column(QStringLiteral("b"), QStringLiteral("商 品 信 息|规格型号"), 80),
-        column(QStringLiteral("c"), QStringLiteral("商 品 信 息| 编 码"), 110),
+        column(QStringLiteral("i"), QStringLiteral("销售单|操作人"), 70),
+        column(QStringLiteral("a"), QStringLiteral("商 品 信 息| 名 称"), 120),
+        column(QStringLiteral("b"), QStringLiteral("商 品 信 息|规格型号"), 100),
+        column(QStringLiteral("c"), QStringLiteral("商 品 信 息| 编 码"), 100),
         column(QStringLiteral("d"), QStringLiteral("商 品 信 息|类 别"), 70),
         column(QStringLiteral("4"), QStringLiteral("销 售 信 息|单 价"), 60,
                Qt::AlignRight | Qt::AlignVCenter),
         sumColumn(QStringLiteral("2"), QStringLiteral("销 售 信 息|数 量"), 60),
-        column(QStringLiteral("z"), QStringLiteral("销 售 信 息|单位"), 45, Qt::AlignCenter),
+        column(QStringLiteral("z"), QStringLiteral("销 售 信 息|单位"), 60, Qt::AlignCenter),
         sumColumn(QStringLiteral("6"), QStringLiteral("销 售 信 息|金 额"), 70),
-        column(QStringLiteral("day1"), QStringLiteral("销 售 信 息|日 期"), 90, Qt::AlignCenter),
+        column(QStringLiteral("day1"), QStringLiteral("销 售 信 息|日 期"), 120, Qt::AlignCenter),
         sumColumn(QStringLiteral("7"), QStringLiteral("销 售 信 息|净利润"), 70),
-        column(QStringLiteral("j"), QStringLiteral("备 注|备 注"), 80)};
+        column(QStringLiteral("j"), QStringLiteral("备 注|备 注"), 60)};
 }
 
 } // namespace
@@ -381,12 +383,18 @@ void Txstj::QueryDayChart(SalesRecords::Measure measure)
 
 void Txstj::ExportLines()
 {
-    // Connected to the shared grid exporter once it is available.
+    GridExporter::Export(this, m_ui->lineGrid, QStringLiteral("销 售 报 表"),
+                         TMainForm::OperatorName());
 }
 
 void Txstj::PrintLines()
 {
-    // Connected to the shared grid printer once it is available.
+    GridPrintOptions options;
+    options.before = QStringLiteral("销 售 统 计 报 表");
+    options.after << QStringLiteral("制表人：%1    日期：%2")
+                         .arg(TMainForm::OperatorName(), DateText(QDate::currentDate()));
+    options.afterAlignment = Qt::AlignRight;
+    GridPrinter::Preview(this, m_ui->lineGrid, options);
 }
 
 bool Txstj::eventFilter(QObject *watched, QEvent *event)

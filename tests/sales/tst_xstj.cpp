@@ -12,8 +12,12 @@
 #include "sales/salelinepanel.h"
 #include "sales/saleschart.h"
 
+#include "components/printing.h"
+
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -77,6 +81,7 @@ private slots:
     void deleteKeyOpensTheLinePanel();
     void chartsForTheAdministratorOnly();
     void reopeningShowsNewSales();
+    void exportAndPrintTheLines();
 
 private:
     Fixture m_fixture;
@@ -255,6 +260,35 @@ void TestXstj::reopeningShowsNewSales()
     QCOMPARE(dmfm->ADOQuery9->RecordCount(), 3);
     QCOMPARE(dmfm->ADOQuery13->RecordCount(), 4);
     QVERIFY(child<QComboBox>("categoryBox")->findText(QStringLiteral("杂货")) >= 0);
+}
+
+void TestXstj::exportAndPrintTheLines()
+{
+    QVERIFY(m_fixture.Login());
+    xstj->show();
+    QVERIFY(QTest::qWaitForWindowExposed(xstj));
+    auto *view = child<DataGrid>("lineGrid")->view();
+    view->setFocus();
+    const QString book = m_fixture.FilePath(QStringLiteral("sales.xlsx"));
+    m_fixture.NextFileName(book);
+    QTest::keyClick(view, Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(QFileInfo(book).size() > 0);
+
+    const QString pdf = m_fixture.FilePath(QStringLiteral("sales.pdf"));
+    Printing::SetPdfTarget(pdf);
+    QTest::keyClick(view, Qt::Key_D, Qt::ControlModifier);
+    Printing::SetPdfTarget(QString());
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+    const QString shots = qEnvironmentVariable("ZENTRIK_SHOTS");
+    if (!shots.isEmpty()) {
+        QFile::remove(QDir(shots).filePath(QStringLiteral("sales-lines.pdf")));
+        QFile::copy(pdf, QDir(shots).filePath(QStringLiteral("sales-lines.pdf")));
+    }
+    // The context menu offers exactly the two commands.
+    QStringList menu;
+    for (const QAction *action : view->actions())
+        menu << action->text();
+    QCOMPARE(menu, (QStringList{QStringLiteral("导出Excel"), QStringLiteral("打 印")}));
 }
 
 ZENTRIK_TEST_MAIN(TestXstj)
