@@ -2,7 +2,8 @@
 #include "ui_Unit4.h"
 
 #include "components/datagrid.h"
-#include "components/inputs.h"
+#include "components/gridexporter.h"
+#include "components/gridprinter.h"
 #include "components/messages.h"
 #include "data/dataset.h"
 #include "data/db.h"
@@ -55,24 +56,24 @@ QList<GridColumn> summaryColumns()
 
 QList<GridColumn> lineColumns()
 {
-    GridColumn first = column(QStringLiteral("h"), QStringLiteral("销售单|流水号"), 140);
+    GridColumn first = column(QStringLiteral("h"), QStringLiteral("销售单|流水号"), 120);
     first.footer = GridColumn::Footer::Text;
     first.footerFormat = QStringLiteral("合计");
     return {
         first,
-        column(QStringLiteral("i"), QStringLiteral("销售单|操作人"), 80),
-        column(QStringLiteral("a"), QStringLiteral("商 品 信 息| 名 称"), 130),
-        column(QStringLiteral("b"), QStringLiteral("商 品 信 息|规格型号"), 80),
-        column(QStringLiteral("c"), QStringLiteral("商 品 信 息| 编 码"), 110),
+        column(QStringLiteral("i"), QStringLiteral("销售单|操作人"), 70),
+        column(QStringLiteral("a"), QStringLiteral("商 品 信 息| 名 称"), 120),
+        column(QStringLiteral("b"), QStringLiteral("商 品 信 息|规格型号"), 100),
+        column(QStringLiteral("c"), QStringLiteral("商 品 信 息| 编 码"), 100),
         column(QStringLiteral("d"), QStringLiteral("商 品 信 息|类 别"), 70),
         column(QStringLiteral("4"), QStringLiteral("销 售 信 息|单 价"), 60,
                Qt::AlignRight | Qt::AlignVCenter),
         sumColumn(QStringLiteral("2"), QStringLiteral("销 售 信 息|数 量"), 60),
-        column(QStringLiteral("z"), QStringLiteral("销 售 信 息|单位"), 45, Qt::AlignCenter),
+        column(QStringLiteral("z"), QStringLiteral("销 售 信 息|单位"), 60, Qt::AlignCenter),
         sumColumn(QStringLiteral("6"), QStringLiteral("销 售 信 息|金 额"), 70),
-        column(QStringLiteral("day1"), QStringLiteral("销 售 信 息|日 期"), 90, Qt::AlignCenter),
+        column(QStringLiteral("day1"), QStringLiteral("销 售 信 息|日 期"), 120, Qt::AlignCenter),
         sumColumn(QStringLiteral("7"), QStringLiteral("销 售 信 息|净利润"), 70),
-        column(QStringLiteral("j"), QStringLiteral("备 注|备 注"), 80)};
+        column(QStringLiteral("j"), QStringLiteral("备 注|备 注"), 60)};
 }
 
 } // namespace
@@ -225,15 +226,23 @@ void Txstj::refillYears()
 void Txstj::refillCategories()
 {
     m_loading = true;
-    FillComboDistinct(*dmfm->ADOQuery1, QStringLiteral("d"), QStringLiteral("data1"),
-                      m_ui->categoryBox);
+    m_ui->categoryBox->clear();
+    m_ui->categoryBox->addItems(SalesRecords::Categories());
+    m_ui->categoryBox->setCurrentIndex(-1);
+    m_ui->categoryBox->setEditText(QString());
     m_loading = false;
 }
 
-void Txstj::showLines(const SqlStatement &lines, const SqlStatement &summaries)
+void Txstj::showLines(const SqlStatement &lines, const SqlStatement &summaries, bool always)
 {
     ReopenQuery(*dmfm->ADOQuery13, lines.sql, lines.params);
-    ReopenQuery(*dmfm->ADOQuery9, summaries.sql, summaries.params);
+    // Filtered, the summaries follow the sale number only: while it stays, the list it gave
+    // stands (with its sort), and a keystroke in another field costs one query, not two.
+    Dataset *sums = dmfm->ADOQuery9;
+    if (always || !sums->IsOpen() || sums->Sql() != summaries.sql ||
+        m_summaryParams != summaries.params)
+        ReopenQuery(*sums, summaries.sql, summaries.params);
+    m_summaryParams = summaries.params;
     if (m_ui->lineGrid->dataset() != dmfm->ADOQuery13)
         m_ui->lineGrid->SetDataset(dmfm->ADOQuery13);
     if (m_ui->summaryGrid->dataset() != dmfm->ADOQuery9)
@@ -244,7 +253,7 @@ void Txstj::LoadCurrentMonth()
 {
     refillCategories();
     const QDate today = QDate::currentDate();
-    showLines(SalesRecords::MonthLines(today), SalesRecords::MonthSummaries(today));
+    showLines(SalesRecords::MonthLines(today), SalesRecords::MonthSummaries(today), true);
     dmfm->ADOQuery13->Last();
     CloseLinePanel();
 }
@@ -252,7 +261,7 @@ void Txstj::LoadCurrentMonth()
 void Txstj::LoadAll()
 {
     refillCategories();
-    showLines(SalesRecords::AllLines(), SalesRecords::AllSummaries());
+    showLines(SalesRecords::AllLines(), SalesRecords::AllSummaries(), true);
     dmfm->ADOQuery13->Last();
     CloseLinePanel();
 }
@@ -276,7 +285,7 @@ void Txstj::ApplyFilter()
 {
     const SalesFilter filter = Filter();
     showLines(SalesRecords::FilteredLines(filter),
-              SalesRecords::FilteredSummaries(filter.saleNumber));
+              SalesRecords::FilteredSummaries(filter.saleNumber), false);
     CloseLinePanel();
 }
 
@@ -374,12 +383,18 @@ void Txstj::QueryDayChart(SalesRecords::Measure measure)
 
 void Txstj::ExportLines()
 {
-    // Connected to the shared grid exporter once it is available.
+    GridExporter::Export(this, m_ui->lineGrid, QStringLiteral("销 售 报 表"),
+                         TMainForm::OperatorName());
 }
 
 void Txstj::PrintLines()
 {
-    // Connected to the shared grid printer once it is available.
+    GridPrintOptions options;
+    options.before = QStringLiteral("销 售 统 计 报 表");
+    options.after << QStringLiteral("制表人：%1    日期：%2")
+                         .arg(TMainForm::OperatorName(), DateText(QDate::currentDate()));
+    options.afterAlignment = Qt::AlignRight;
+    GridPrinter::Preview(this, m_ui->lineGrid, options);
 }
 
 bool Txstj::eventFilter(QObject *watched, QEvent *event)

@@ -65,7 +65,8 @@ private:
     void connectFilters();
     void refillCategories();
     void refillYears();
-    void showLines(const SqlStatement &lines, const SqlStatement &summaries);
+    // Opens both lists; `always` re-runs the summaries even when their statement stands.
+    void showLines(const SqlStatement &lines, const SqlStatement &summaries, bool always);
     void lineGridDoubleClicked(int row);
     void summaryGridDoubleClicked(int row);
     static int yearOf(const QString &text);
@@ -74,7 +75,8 @@ private:
     SaleLinePanel *m_linePanel = nullptr;
     SalesChart *m_monthChart = nullptr;
     SalesChart *m_dayChart = nullptr;
-    bool m_loading = false; // fields are being set by the window itself
+    bool m_loading = false;       // fields are being set by the window itself
+    QVariantList m_summaryParams; // values the summary list was last opened with
 };
 
 extern Txstj *xstj;

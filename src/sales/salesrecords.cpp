@@ -174,15 +174,13 @@ QList<int> SaleYears(const QDate &today)
 {
     QList<int> years{today.year()};
     for (const QString &table : {QStringLiteral("data1"), QStringLiteral("data3")}) {
-        QSqlQuery bounds = Db::Run(
-            QStringLiteral("select min(day1), max(day1) from %1 where day1 >= '1900'").arg(table));
-        if (!bounds.next())
-            continue;
-        const int first = yearOf(bounds.value(0));
-        const int last = qMin(yearOf(bounds.value(1)), 9999);
+        // Each bound is one step down the date index.
+        const QString edge = QStringLiteral("select day1 from %1 where day1 >= '1900' order by "
+                                            "day1 %2 limit 1");
+        const int first = yearOf(Db::Scalar(edge.arg(table, QStringLiteral("asc"))));
+        const int last = qMin(yearOf(Db::Scalar(edge.arg(table, QStringLiteral("desc")))), 9999);
         if (first == 0 || last == 0)
             continue;
-        // Each probe is one step down the date index.
         for (int year = first; year <= last; ++year) {
             if (years.contains(year))
                 continue;
@@ -195,6 +193,18 @@ QList<int> SaleYears(const QDate &today)
     }
     std::sort(years.begin(), years.end());
     return years;
+}
+
+QStringList Categories()
+{
+    // One step down the category index per category, instead of reading every line.
+    QStringList categories;
+    QVariant next = Db::Scalar(QStringLiteral("select min(d) from data1"));
+    while (next.isValid() && !next.isNull()) {
+        categories << next.toString();
+        next = Db::Scalar(QStringLiteral("select min(d) from data1 where d > ?"), {next});
+    }
+    return categories;
 }
 
 } // namespace SalesRecords

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QPair>
 #include <QString>
+#include <QStringList>
 #include <QVariantList>
 
 // A statement with its user values bound to the `?` placeholders in order.
@@ -60,5 +61,7 @@ QList<QPair<int, double>> MonthlyTotals(int year, Measure measure);
 QList<QPair<int, double>> DailyTotals(int year, int month, Measure measure);
 // The years that hold sales lines or summaries, and the current year, ascending.
 QList<int> SaleYears(const QDate &today = QDate::currentDate());
+// The distinct categories of the sale lines, ascending (letters compared without case).
+QStringList Categories();
 
 } // namespace SalesRecords

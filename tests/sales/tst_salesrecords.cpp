@@ -57,6 +57,7 @@ private slots:
     void summariesBySaleNumber();
     void chartTotals();
     void saleYears();
+    void categories();
 
 private:
     Fixture m_fixture;
@@ -185,6 +186,14 @@ void TestSalesRecords::saleYears()
     Db::Run(QStringLiteral("delete from data1"));
     Db::Run(QStringLiteral("delete from data3"));
     QCOMPARE(SalesRecords::SaleYears(QDate(2026, 5, 1)), (QList<int>{2026}));
+}
+
+void TestSalesRecords::categories()
+{
+    AddSaleLine({"S9", "x", "", "9", "水果", "", 0, 1, 1, "2013-03-01"});
+    Db::Run(QStringLiteral("update data1 set d = null where h = 'S6'"));
+    QCOMPARE(SalesRecords::Categories(),
+             (QStringList{QStringLiteral("水果"), QStringLiteral("饮品")}));
 }
 
 ZENTRIK_TEST_MAIN(TestSalesRecords)

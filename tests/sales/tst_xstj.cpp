@@ -12,8 +12,12 @@
 #include "sales/salelinepanel.h"
 #include "sales/saleschart.h"
 
+#include "components/printing.h"
+
+#include <QAction>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -76,6 +80,8 @@ private slots:
     void filtersRunOnEveryKeystroke();
     void deleteKeyOpensTheLinePanel();
     void chartsForTheAdministratorOnly();
+    void reopeningShowsNewSales();
+    void exportAndPrintTheLines();
 
 private:
     Fixture m_fixture;
@@ -237,6 +243,52 @@ void TestXstj::chartsForTheAdministratorOnly()
     xstj->hide();
     xstj->ApplyOperator(QStringLiteral("超级管理员"));
     QVERIFY(!child<SalesChart>("monthChart")->isHidden());
+}
+
+void TestXstj::reopeningShowsNewSales()
+{
+    QVERIFY(m_fixture.Login());
+    xstj->show();
+    QVERIFY(QTest::qWaitForWindowExposed(xstj));
+    child<QLineEdit>("nameBox")->setText(QStringLiteral("可乐"));
+    QCOMPARE(dmfm->ADOQuery9->RecordCount(), count("data3"));
+    xstj->reject();
+    const QByteArray today = DateText(QDate::currentDate()).toLatin1();
+    AddSummary("T3", "张三", 3, 0.5, today.constData());
+    AddSaleLine({"T3", "糖", "", "6905", "杂货", "张三", 1, 3, 1, today.constData()});
+    xstj->show();
+    QCOMPARE(dmfm->ADOQuery9->RecordCount(), 3);
+    QCOMPARE(dmfm->ADOQuery13->RecordCount(), 4);
+    QVERIFY(child<QComboBox>("categoryBox")->findText(QStringLiteral("杂货")) >= 0);
+}
+
+void TestXstj::exportAndPrintTheLines()
+{
+    QVERIFY(m_fixture.Login());
+    xstj->show();
+    QVERIFY(QTest::qWaitForWindowExposed(xstj));
+    auto *view = child<DataGrid>("lineGrid")->view();
+    view->setFocus();
+    const QString book = m_fixture.FilePath(QStringLiteral("sales.xlsx"));
+    m_fixture.NextFileName(book);
+    QTest::keyClick(view, Qt::Key_E, Qt::ControlModifier);
+    QVERIFY(QFileInfo(book).size() > 0);
+
+    const QString pdf = m_fixture.FilePath(QStringLiteral("sales.pdf"));
+    Printing::SetPdfTarget(pdf);
+    QTest::keyClick(view, Qt::Key_D, Qt::ControlModifier);
+    Printing::SetPdfTarget(QString());
+    QVERIFY(QFileInfo(pdf).size() > 1000);
+    const QString shots = qEnvironmentVariable("ZENTRIK_SHOTS");
+    if (!shots.isEmpty()) {
+        QFile::remove(QDir(shots).filePath(QStringLiteral("sales-lines.pdf")));
+        QFile::copy(pdf, QDir(shots).filePath(QStringLiteral("sales-lines.pdf")));
+    }
+    // The context menu offers exactly the two commands.
+    QStringList menu;
+    for (const QAction *action : view->actions())
+        menu << action->text();
+    QCOMPARE(menu, (QStringList{QStringLiteral("导出Excel"), QStringLiteral("打 印")}));
 }
 
 ZENTRIK_TEST_MAIN(TestXstj)
