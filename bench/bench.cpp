@@ -3,6 +3,7 @@
 //
 //   zentrik_bench [products] [sale lines]     (defaults 20000 and 300000)
 
+#include "catalogue_bench.h"
 #include "sales_bench.h"
 
 #include "components/messages.h"
@@ -139,6 +140,7 @@ int main(int argc, char **argv)
     report("open a month of sale lines", openMonth, bareMonth);
 
     RunSalesFigures();
+    RunCatalogueFigures();
 
     DestroyWindows();
     Msg::SetHandler(nullptr);

@@ -7,6 +7,7 @@
 #include "components/floatingpanel.h"
 #include "components/gridexporter.h"
 #include "components/gridprinter.h"
+#include "components/keyfilter.h"
 #include "components/labelsheet.h"
 #include "components/messages.h"
 #include "data/dataset.h"
@@ -23,26 +24,6 @@
 TForm1 *Form1 = nullptr;
 
 namespace {
-
-// Keeps only digits and points in a price field, for typed and pasted text alike.
-void keepPriceCharacters(QLineEdit *edit)
-{
-    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString &text) {
-        QString kept;
-        int cursor = edit->cursorPosition();
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar ch = text[i];
-            if ((ch >= u'0' && ch <= u'9') || ch == u'.')
-                kept += ch;
-            else if (i < cursor)
-                --cursor;
-        }
-        if (kept != text) {
-            edit->setText(kept);
-            edit->setCursorPosition(std::max(0, cursor));
-        }
-    });
-}
 
 GridColumn productColumn(const char16_t *field, int width)
 {
@@ -119,7 +100,7 @@ void TForm1::buildPanel()
     m_panel->hide();
     Ui::ProductPanelForm *p = m_panelUi.get();
     for (QLineEdit *edit : {p->purchasePriceEdit, p->salePriceEdit, p->memberPriceEdit})
-        keepPriceCharacters(edit);
+        KeyFilter::Install(edit, KeyFilter::Number());
     for (QLineEdit *edit :
          {p->codeEdit, p->purchasePriceEdit, p->salePriceEdit, p->memberPriceEdit})
         edit->setAttribute(Qt::WA_InputMethodEnabled, false);

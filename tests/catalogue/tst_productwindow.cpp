@@ -77,6 +77,15 @@ void clickRow(DataGrid *grid, int row)
 
 } // namespace
 
+// With ZENTRIK_SHOTS set to a folder, the windows are saved there as pictures to look at.
+void shot(QWidget *window, const char *name)
+{
+    const QString folder = qEnvironmentVariable("ZENTRIK_SHOTS");
+    if (!folder.isEmpty())
+        window->grab().save(folder + QLatin1Char('/') + QString::fromLatin1(name) +
+                            QStringLiteral(".png"));
+}
+
 class TestProductWindow : public QObject
 {
     Q_OBJECT
@@ -172,6 +181,8 @@ void TestProductWindow::rowClickLoadsAndModifyWritesTheLoadedRow()
 {
     clickRow(grid(), 1);
     QCOMPARE(Form1->LoadedCode(), QStringLiteral("B2"));
+    Form1->EditPanel()->show();
+    shot(Form1, "products");
     QVERIFY(button("panelModifyButton")->isEnabled());
     QCOMPARE(field(Form1, "nameEdit")->text(), QStringLiteral("5'寸 相框"));
     QCOMPARE(field(Form1, "specificationEdit")->text(), QString()); // a null shows empty
@@ -265,6 +276,7 @@ void TestProductWindow::lookupHandsTheChosenProductToTheCart()
         QTest::keyClicks(condition, QStringLiteral(" "));
         QTest::keyClick(condition, Qt::Key_Backspace);
         narrowed = listed(dmfm->ADOQuery5);
+        shot(ysfm, "lookup");
         DataGrid *grid = field<DataGrid>(ysfm, "lookupGrid");
         const QRect rect = grid->view()->visualRect(grid->view()->model()->index(0, 0));
         QTest::mouseClick(grid->view()->viewport(), Qt::LeftButton, {}, rect.center());
