@@ -1,5 +1,7 @@
 #include "catalogue_bench.h"
 
+#include "figures.h"
+
 #include "catalogue/Unit1.h"
 #include "catalogue/import.h"
 #include "catalogue/ys.h"
@@ -25,32 +27,6 @@
 #include <xlsxwriter.h>
 
 namespace {
-
-struct Figure
-{
-    double p50 = 0;
-    double p99 = 0;
-};
-
-Figure timed(int runs, const std::function<void(int)> &work)
-{
-    QList<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work(i);
-        ms << timer.nsecsElapsed() / 1e6;
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[std::min<qsizetype>(ms.size() - 1, ms.size() * 99 / 100)]};
-}
-
-void print(const char *name, const Figure &figure, const Figure &base)
-{
-    std::printf("%s p50_ms=%.2f p99_ms=%.2f base_ms=%.2f ratio=%.1f\n", name, figure.p50,
-                figure.p99, base.p50, base.p50 > 0 ? figure.p50 / base.p50 : 0.0);
-    std::fflush(stdout);
-}
 
 // Steps through at most `limit` rows (all for -1) of `sql` through the sqlite3 C library.
 void bare(sqlite3 *db, const char *sql, const QList<QByteArray> &params = {}, int limit = -1)
@@ -122,50 +98,50 @@ void RunCatalogueFigures()
     auto *name = Form1->findChild<QLineEdit *>(QStringLiteral("conditionNameEdit"));
     const int runs = 200;
 
-    const Figure keystroke = timed(runs, [&](int i) {
+    const Times keystroke = measure(runs, [&](int i) {
         name->setText(keystrokeText(i));
         firstScreen(grid->view());
     });
-    const Figure keystrokeBase = timed(runs, [&](int i) {
+    const Times keystrokeBase = measure(runs, [&](int i) {
         const QByteArray like = "%" + keystrokeText(i).toUtf8() + "%";
         bare(db, "select rowid, * from sp where 销售单价<>0 and 商品名称 like ?", {like}, 30);
         bare(db, "select count(*) from sp where 销售单价<>0 and 商品名称 like ?", {like});
     });
-    print("product-keystroke", keystroke, keystrokeBase);
+    line("product-keystroke", keystroke, keystrokeBase);
     name->clear();
 
-    const Figure list = timed(20, [&](int) {
+    const Times list = measure(20, [&](int) {
         Form1->ListAll();
         firstScreen(grid->view());
     });
-    const Figure listBase = timed(20, [&](int) {
+    const Times listBase = measure(20, [&](int) {
         bare(db, "select count(*) from sp");
         bare(db, "select rowid, * from sp order by rowid desc", {}, 30);
     });
-    print("product-list", list, listBase);
+    line("product-list", list, listBase);
 
     const QString exportPath = QDir::current().filePath(QStringLiteral("export.xlsx"));
-    const Figure exported = timed(3, [&](int) {
+    const Times exported = measure(3, [&](int) {
         GridExporter::WriteWorkbook(exportPath, grid, QStringLiteral("全部商品清单"),
                                     QStringLiteral("ZentrikPOS收银系统"),
                                     QDateTime::currentDateTime());
     });
-    const Figure exportBase = timed(3, [&](int) { bare(db, "select rowid, * from sp"); });
-    print("export", exported, exportBase);
+    const Times exportBase = measure(3, [&](int) { bare(db, "select rowid, * from sp"); });
+    line("export", exported, exportBase);
     Form1->hide();
 
     auto *lookupName = ysfm->findChild<QLineEdit *>(QStringLiteral("conditionNameEdit"));
     auto *lookupGrid = ysfm->findChild<DataGrid *>(QStringLiteral("lookupGrid"));
-    const Figure lookup = timed(runs, [&](int i) {
+    const Times lookup = measure(runs, [&](int i) {
         lookupName->setText(keystrokeText(i));
         firstScreen(lookupGrid->view());
     });
-    const Figure lookupBase = timed(runs, [&](int i) {
+    const Times lookupBase = measure(runs, [&](int i) {
         const QByteArray like = "%" + keystrokeText(i).toUtf8() + "%";
         bare(db, "select * from sp where 销售单价>0 and 商品名称 like ?", {like}, 30);
         bare(db, "select count(*) from sp where 销售单价>0 and 商品名称 like ?", {like});
     });
-    print("lookup-keystroke", lookup, lookupBase);
+    line("lookup-keystroke", lookup, lookupBase);
     lookupName->clear();
     dmfm->ADOQuery5->Close();
     sqlite3_close(db);
@@ -188,10 +164,10 @@ void RunCatalogueFigures()
         connection.close();
     }
     QSqlDatabase::removeDatabase(QStringLiteral("bench_import"));
-    const Figure imported = timed(3, [&](int) { ProductImport::Import(workbook, target); });
+    const Times imported = measure(3, [&](int) { ProductImport::Import(workbook, target); });
     sqlite3 *importDb = nullptr;
     sqlite3_open(QFile::encodeName(target).constData(), &importDb);
-    const Figure importBase = timed(3, [&](int) {
+    const Times importBase = measure(3, [&](int) {
         sqlite3_exec(importDb, "begin", nullptr, nullptr, nullptr);
         sqlite3_stmt *statement = nullptr;
         sqlite3_prepare_v2(importDb,
@@ -208,5 +184,5 @@ void RunCatalogueFigures()
         sqlite3_exec(importDb, "rollback", nullptr, nullptr, nullptr);
     });
     sqlite3_close(importDb);
-    print("import", imported, importBase);
+    line("import", imported, importBase);
 }

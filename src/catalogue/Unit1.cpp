@@ -262,28 +262,12 @@ Products::Input TForm1::panelInput() const
 
 QLineEdit *TForm1::fieldEdit(Products::Field field) const
 {
+    // In the order of Products::Field.
     const Ui::ProductPanelForm *p = m_panelUi.get();
-    switch (field) {
-    case Products::Field::Code:
-        return p->codeEdit;
-    case Products::Field::Category:
-        return p->categoryEdit;
-    case Products::Field::Name:
-        return p->nameEdit;
-    case Products::Field::Specification:
-        return p->specificationEdit;
-    case Products::Field::Supplier:
-        return p->supplierEdit;
-    case Products::Field::PurchasePrice:
-        return p->purchasePriceEdit;
-    case Products::Field::SalePrice:
-        return p->salePriceEdit;
-    case Products::Field::MemberPrice:
-        return p->memberPriceEdit;
-    case Products::Field::Unit:
-        return p->unitEdit;
-    }
-    return p->codeEdit;
+    QLineEdit *const edits[] = {p->codeEdit,          p->categoryEdit,    p->nameEdit,
+                                p->specificationEdit, p->supplierEdit,    p->purchasePriceEdit,
+                                p->salePriceEdit,     p->memberPriceEdit, p->unitEdit};
+    return edits[static_cast<int>(field)];
 }
 
 void TForm1::showRefusal(const Products::Refusal &refusal)
