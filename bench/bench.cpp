@@ -7,6 +7,7 @@
 // then the sales records' figures (sales_bench.cpp), then rss_mb=N, the peak resident
 // memory.
 
+#include "catalogue_bench.h"
 #include "sales_bench.h"
 
 #include "components/datagrid.h"
@@ -511,6 +512,7 @@ int main(int argc, char **argv)
     }
 
     RunSalesFigures();
+    RunCatalogueFigures();
 
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);

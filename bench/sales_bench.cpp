@@ -1,5 +1,7 @@
 #include "sales_bench.h"
 
+#include "figures.h"
+
 #include "components/bandreport.h"
 #include "data/dataset.h"
 #include "data/db.h"
@@ -22,33 +24,6 @@
 #include <sqlite3.h>
 
 namespace {
-
-struct Times
-{
-    double p50 = 0;
-    double p99 = 0;
-};
-
-// Milliseconds of `runs` calls, as median and 99th percentile.
-Times measure(int runs, const std::function<void(int)> &work)
-{
-    QList<double> ms;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work(i);
-        ms << timer.nsecsElapsed() / 1e6;
-    }
-    std::sort(ms.begin(), ms.end());
-    return {ms[ms.size() / 2], ms[std::min<qsizetype>(ms.size() - 1, ms.size() * 99 / 100)]};
-}
-
-void line(const char *name, const Times &times, const Times &base)
-{
-    std::printf("%s p50_ms=%.2f p99_ms=%.2f base_ms=%.2f ratio=%.1f\n", name, times.p50, times.p99,
-                base.p50, base.p50 > 0 ? times.p50 / base.p50 : 0.0);
-    std::fflush(stdout);
-}
 
 // The bare engine work through the sqlite3 C library, on the same file.
 class Bare

@@ -45,14 +45,21 @@ void ForEachGridRow(const DataGrid *grid, const QStringList &fields,
     const Dataset *dataset = grid->dataset();
     if (!dataset || !dataset->IsOpen())
         return;
+    // The statement in the grid's current order, read forward, not the grid's row cache.
+    DatasetReader reader = dataset->Reader();
+    const QStringList names = reader.FieldNames();
     QList<int> columns;
-    for (const QString &field : fields)
-        columns << dataset->FieldIndex(field);
+    for (const QString &field : fields) {
+        int found = -1;
+        for (qsizetype i = 0; i < names.size() && found < 0; ++i)
+            if (names[i].compare(field, Qt::CaseInsensitive) == 0)
+                found = static_cast<int>(i);
+        columns << found;
+    }
     QVariantList values(fields.size());
-    const int count = dataset->RecordCount();
-    for (int r = 0; r < count; ++r) {
+    while (reader.Next()) {
         for (qsizetype c = 0; c < columns.size(); ++c)
-            values[c] = columns[c] < 0 ? QVariant() : dataset->Value(r, columns[c]);
+            values[c] = reader.Value(columns[c]);
         if (!row(values))
             return;
     }

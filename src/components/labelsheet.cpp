@@ -170,11 +170,10 @@ void Preview(QWidget *parent, const Dataset *dataset)
 {
     QList<Label> labels;
     if (dataset && dataset->IsOpen()) {
-        const int name = dataset->FieldIndex(QStringLiteral("商品名称"));
-        const int code = dataset->FieldIndex(QStringLiteral("商品编码"));
-        for (int r = 0; r < dataset->RecordCount(); ++r)
-            labels << Label{name < 0 ? QString() : dataset->Value(r, name).toString(),
-                            code < 0 ? QString() : dataset->Value(r, code).toString()};
+        DatasetReader reader = dataset->Reader();
+        while (reader.Next())
+            labels << Label{reader.Value(QStringLiteral("商品名称")).toString(),
+                            reader.Value(QStringLiteral("商品编码")).toString()};
     }
     if (!Printing::PdfTarget().isEmpty()) {
         const auto printer = Printing::DefaultPrinter();

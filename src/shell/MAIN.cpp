@@ -3,6 +3,8 @@
 #include "ui_MAIN.h"
 #include "ui_Settlement.h"
 
+#include "catalogue/Unit1.h"
+#include "catalogue/ys.h"
 #include "checkout/till.h"
 #include "components/datagrid.h"
 #include "components/floatingpanel.h"
@@ -106,6 +108,8 @@ TMainForm::TMainForm(QWidget *parent)
         if (Form2)
             Form2->PreviewSlip();
     });
+    connect(m_ui->productsButton, &QToolButton::clicked, this, [] { Form1->exec(); });
+    connect(m_ui->lookupButton, &QPushButton::clicked, this, [] { ysfm->Open(); });
     const QList<QAction *> skins = {m_ui->skin0Action, m_ui->skin1Action, m_ui->skin2Action,
                                     m_ui->skin3Action, m_ui->skin4Action};
     for (int skin = 0; skin < skins.size(); ++skin)
@@ -318,4 +322,10 @@ void TMainForm::websiteActionTriggered()
 void TMainForm::aboutActionTriggered()
 {
     AboutBox->exec();
+}
+
+void TMainForm::AddProductFromLookup(const QString &code)
+{
+    m_ui->codeBox->setText(code);
+    AddProductFromLookup();
 }

@@ -60,6 +60,8 @@ public:
     void AddProductByCode();
     // The product lookup dialog's way in: puts nothing in the code box itself.
     void AddProductFromLookup();
+    // The lookup dialog's hand-over: the chosen code becomes the code box's text and is added.
+    void AddProductFromLookup(const QString &code);
     // Reloads the cart in entry order, moves to its last line, hides the settlement panel.
     void RefreshCartView();
     // Sets the total and quantity labels from the grid's footers.

@@ -1,5 +1,8 @@
 #include "shell/startup.h"
 
+#include "catalogue/Unit1.h"
+#include "catalogue/excel.h"
+#include "catalogue/ys.h"
 #include "data/dm.h"
 #include "maintenance/About.h"
 #include "operators/login.h"
@@ -16,13 +19,22 @@ void CreateWindows()
     dmfm = new Tdmfm;
     AboutBox = new TAboutBox(MainForm);
     xstj = new Txstj(MainForm);
+    Form1 = new TForm1(MainForm);
+    excell = new Texcell(MainForm);
     Form2 = new TForm2(MainForm);
+    ysfm = new Tysfm(MainForm);
 }
 
 void DestroyWindows()
 {
+    delete ysfm;
+    ysfm = nullptr;
     delete Form2;
     Form2 = nullptr;
+    delete excell;
+    excell = nullptr;
+    delete Form1;
+    Form1 = nullptr;
     delete xstj;
     xstj = nullptr;
     delete AboutBox;
