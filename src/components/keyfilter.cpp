@@ -2,6 +2,19 @@
 
 #include <QLineEdit>
 
+namespace {
+
+// A full-width form (an input method in full-width mode types "１２．５") as the ASCII
+// character it stands for; any other character as it is.
+QChar halfWidth(QChar c)
+{
+    if (c.unicode() >= 0xFF01 && c.unicode() <= 0xFF5E)
+        return QChar(char16_t(c.unicode() - 0xFEE0));
+    return c;
+}
+
+} // namespace
+
 KeyFilter::KeyFilter(const QString &allowed, QObject *parent)
     : QValidator(parent), m_allowed(allowed)
 {
@@ -33,8 +46,8 @@ QString KeyFilter::Filtered(const QString &text) const
 {
     QString kept;
     for (const QChar c : text)
-        if (m_allowed.contains(c))
-            kept += c;
+        if (m_allowed.contains(halfWidth(c)))
+            kept += halfWidth(c);
     return kept;
 }
 
@@ -42,17 +55,18 @@ QValidator::State KeyFilter::validate(QString &input, int &pos) const
 {
     // The box hands over its whole new text: removing the foreign characters from it
     // refuses them wherever they came from, and the cursor keeps its place among the
-    // characters that stay.
+    // characters that stay. Full-width digits and letters are read as their ASCII forms.
     QString kept;
     int newPos = 0;
     for (int i = 0; i < input.size(); ++i) {
-        if (!m_allowed.contains(input.at(i)))
+        const QChar c = halfWidth(input.at(i));
+        if (!m_allowed.contains(c))
             continue;
-        kept += input.at(i);
+        kept += c;
         if (i < pos)
             ++newPos;
     }
-    if (kept.size() != input.size()) {
+    if (kept != input) {
         input = kept;
         pos = newPos;
     }

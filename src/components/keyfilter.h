@@ -23,7 +23,8 @@ public:
     static QString LettersDigits(); // A-Z, a-z, 0-9
 
     QString Allowed() const { return m_allowed; }
-    // The text with every character outside the set removed.
+    // The text with every character outside the set removed; full-width forms of allowed
+    // characters ("１", "Ａ", "．") count as those characters.
     QString Filtered(const QString &text) const;
 
     State validate(QString &input, int &pos) const override;
