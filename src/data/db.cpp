@@ -235,7 +235,10 @@ void Transaction::Commit()
     if (m_level == 0) {
         if (!Connection().commit())
             throw ErrorFrom(Connection().lastError());
-        Run(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        m_done = true;
+        // The commit is stored: a failure to relax the setting must not report it lost.
+        QSqlQuery(Connection()).exec(QStringLiteral("PRAGMA synchronous=NORMAL"));
+        return;
     } else {
         Run(QStringLiteral("RELEASE %1").arg(savepointName(m_level)));
     }
