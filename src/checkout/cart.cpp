@@ -313,6 +313,10 @@ bool TMainForm::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress && watched == m_lineEditorUi->quantityEdit &&
         static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
+        // The quantity stays in force for the next scans; one that is no quantity would
+        // refuse every scan while the editor that shows it is hidden.
+        if (!Till::ReadQuantity(m_lineEditorUi->quantityEdit->text()))
+            m_lineEditorUi->quantityEdit->setText(QStringLiteral("1"));
         m_lineEditorPanel->hide();
         m_ui->codeBox->setFocus();
         return true;

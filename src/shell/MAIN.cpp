@@ -94,10 +94,6 @@ TMainForm::TMainForm(QWidget *parent)
     m_settlementPanel->setFixedSize(491, 399);
     buildCheckout();
 
-    // Commands whose windows come with later parts of the program stay disabled.
-    for (QWidget *w :
-         {static_cast<QWidget *>(m_ui->lookupButton), static_cast<QWidget *>(m_ui->productsButton)})
-        w->setEnabled(false);
     connectOperatorCommands(this, m_ui.get());
 
     connect(m_ui->upgradeAction, &QAction::triggered, this, &TMainForm::upgradeActionTriggered);
@@ -285,6 +281,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
                 {DateTimeText(QDateTime::currentDateTime()), m_sessionId});
     SaveSaleCounter();
     event->accept();
+    emit Closed();
 }
 
 void TMainForm::ApplySkin(int skin)

@@ -92,6 +92,10 @@ public:
     // The operator of the open session, or empty.
     static QString OperatorName();
 
+signals:
+    // The window has closed: the program ends with it.
+    void Closed();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;

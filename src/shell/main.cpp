@@ -42,6 +42,7 @@ int main(int argc, char **argv)
         DestroyWindows();
         return 1;
     }
+    EndProgramWithMainWindow(app);
     MainForm->show();
     const int result = app.exec();
     DestroyWindows();

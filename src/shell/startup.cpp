@@ -10,6 +10,8 @@
 #include "sales/Unit4.h"
 #include "shell/MAIN.h"
 
+#include <QApplication>
+
 void CreateWindows()
 {
     // The main window comes first and must not touch the database when created; the
@@ -45,4 +47,10 @@ void DestroyWindows()
     MainForm = nullptr;
     delete dmfm;
     dmfm = nullptr;
+}
+
+void EndProgramWithMainWindow(QApplication &app)
+{
+    app.setQuitOnLastWindowClosed(false);
+    QObject::connect(MainForm, &TMainForm::Closed, &app, &QCoreApplication::quit);
 }

@@ -274,6 +274,27 @@ private slots:
         QCOMPARE(cartLines().last(), QStringLiteral("G1 1 12.5 12.5 4.5"));
     }
 
+    // Escape leaves the editor with the quantity in force for the next scans; a text that
+    // is no quantity would refuse every scan while nobody can see why.
+    void escapeDropsAQuantityThatIsNoNumber()
+    {
+        ScanCode(QStringLiteral("ABC"));
+        editQuantityOf(0);
+        retype(Editor()->quantityEdit, QStringLiteral("."));
+        QTest::keyClick(Editor()->quantityEdit, Qt::Key_Escape);
+        QVERIFY(!MainForm->LineEditorPanel()->isVisible());
+        ScanCode(QStringLiteral("DEF"));
+        QCOMPARE(m_fixture.MessageTexts(), QStringList());
+        QCOMPARE(cartLines(), lines("ABC 1 3.5 3.5 1.5|DEF 1 5 5 1"));
+
+        // A quantity that is a number stays in force after Escape.
+        editQuantityOf(1);
+        retype(Editor()->quantityEdit, QStringLiteral("3"));
+        QTest::keyClick(Editor()->quantityEdit, Qt::Key_Escape);
+        ScanCode(QStringLiteral("G1"));
+        QCOMPARE(cartLines().last(), QStringLiteral("G1 3 12.5 37.5 13.5"));
+    }
+
     void changedPriceIsKeptWhenTheCodeIsScannedAgain()
     {
         ScanCode(QStringLiteral("ABC"));

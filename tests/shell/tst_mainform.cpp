@@ -14,6 +14,7 @@
 #include "shell/startup.h"
 
 #include <QClipboard>
+#include <QDialog>
 #include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
@@ -260,12 +261,39 @@ private slots:
         QCOMPARE(MainForm->CurrentSkin(), -1);
     }
 
-    void commandsWithoutTheirWindowAreDisabled()
+    // While the backup window hides the main window, a message box closing there is the
+    // last visible window closing: the program must go on until the main window closes.
+    void programEndsOnlyWithTheMainWindow()
+    {
+        QVERIFY(m_fixture.Login());
+        EndProgramWithMainWindow(*qApp);
+        MainForm->hide();
+        QDialog box;
+        int step = 0;
+        QTimer::singleShot(0, [&] { box.show(); });
+        QTimer::singleShot(50, [&] {
+            box.close();
+            step = 1;
+        });
+        QTimer::singleShot(200, [&] {
+            step = 2;
+            MainForm->close();
+        });
+        QTimer::singleShot(10000, [] { qApp->exit(99); });
+        const int result = qApp->exec();
+        qApp->setQuitOnLastWindowClosed(true);
+        QCOMPARE(step, 2);
+        QCOMPARE(result, 0);
+    }
+
+    void everyCommandOpensItsWindow()
     {
         const MainParts *ui = Main();
         for (QWidget *w :
-             {static_cast<QWidget *>(ui->productsButton), static_cast<QWidget *>(ui->lookupButton)})
-            QVERIFY2(!w->isEnabled(), qPrintable(w->objectName()));
+             {static_cast<QWidget *>(ui->productsButton), static_cast<QWidget *>(ui->lookupButton),
+              static_cast<QWidget *>(ui->salesButton), static_cast<QWidget *>(ui->slipButton),
+              static_cast<QWidget *>(ui->backupButton)})
+            QVERIFY2(w->isEnabled(), qPrintable(w->objectName()));
         QVERIFY(ui->settingsButton->menu());
         QCOMPARE(ui->settingsButton->menu()->actions().size(), 10); // two, five skins, reprint
         QCOMPARE(ui->supportButton->menu()->actions().size(), 3);
