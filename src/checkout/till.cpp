@@ -63,6 +63,23 @@ QList<ReceiptLine> receiptLines(QSqlQuery query)
     return lines;
 }
 
+std::optional<Till::Prices> pricesOf(const QSqlQuery &product)
+{
+    const std::optional<double> sale = priceOf(product.value(QStringLiteral("销售单价")));
+    const std::optional<double> member = priceOf(product.value(QStringLiteral("会员价")));
+    const std::optional<double> purchase = priceOf(product.value(QStringLiteral("进货单价")));
+    if (!sale || !member || !purchase)
+        return std::nullopt;
+    return Till::Prices{*purchase, *sale, *member};
+}
+
+QSqlQuery findProduct(const QString &code)
+{
+    return Db::Run(
+        QStringLiteral("select * from sp where %1=?").arg(Db::Quote(QStringLiteral("商品编码"))),
+        {TrimControl(code)});
+}
+
 QString field(const QSqlQuery &query, const char *name)
 {
     return TrimControl(query.value(QString::fromUtf8(name)).toString());
@@ -103,21 +120,18 @@ double Till::AsShown(double value)
 
 Till::AddResult Till::AddByCode(const QString &code, double quantity)
 {
-    QSqlQuery product = Db::Run(
-        QStringLiteral("select * from sp where %1=?").arg(Db::Quote(QStringLiteral("商品编码"))),
-        {TrimControl(code)});
+    QSqlQuery product = findProduct(code);
     if (!product.next())
         return AddResult::NotFound;
-    const std::optional<double> sale = priceOf(product.value(QStringLiteral("销售单价")));
-    const std::optional<double> member = priceOf(product.value(QStringLiteral("会员价")));
-    const std::optional<double> purchase = priceOf(product.value(QStringLiteral("进货单价")));
-    if (!sale || !member || !purchase)
+    const std::optional<Prices> prices = pricesOf(product);
+    if (!prices)
         return AddResult::IncompletePrice;
+    const auto [purchase, sale, member] = *prices;
     if (!(quantity >= 0) || quantity > MaxQuantity)
         return AddResult::OutOfBounds;
 
-    const double amount = AsShown(*sale * quantity);
-    const double profit = AsShown((*sale - *purchase) * quantity);
+    const double amount = AsShown(sale * quantity);
+    const double profit = AsShown((sale - purchase) * quantity);
     // The line is found by the catalogue's code, so a code typed in another case or with
     // blanks around it merges into the same line.
     const QString cartCode = field(product, "商品编码");
@@ -141,15 +155,21 @@ Till::AddResult Till::AddByCode(const QString &code, double quantity)
                                            {QStringLiteral("h"), TrimControl(m_saleNumber)},
                                            {QStringLiteral("i"), TrimControl(m_operator)},
                                            {QStringLiteral("z"), field(product, "单位")},
-                                           {QStringLiteral("1"), *purchase},
+                                           {QStringLiteral("1"), purchase},
                                            {QStringLiteral("2"), AsShown(quantity)},
-                                           {QStringLiteral("3"), *member},
-                                           {QStringLiteral("4"), *sale},
+                                           {QStringLiteral("3"), member},
+                                           {QStringLiteral("4"), sale},
                                            {QStringLiteral("5"), 0.0},
                                            {QStringLiteral("6"), amount},
                                            {QStringLiteral("7"), profit},
                                            {QStringLiteral("day1"), DateText(m_saleDate)}});
     return AddResult::Added;
+}
+
+std::optional<Till::Prices> Till::CatalogPrices(const QString &code) const
+{
+    QSqlQuery product = findProduct(code);
+    return product.next() ? pricesOf(product) : std::nullopt;
 }
 
 std::optional<Till::Line> Till::CartLine(qint64 id) const
@@ -269,14 +289,7 @@ Till::Settlement Till::Settle(const QString &cashText, const QTime &printTime)
     const double cash = *ReadCash(cashText);
     const double change = changeOf(cash, due);
 
-    // A sale number the archive already holds is never used again.
-    QString number = m_saleNumber;
-    qint64 counter = m_counter;
-    if (numberStored(TrimControl(number))) {
-        const auto free = nextFreeNumber(counter);
-        number = free.first;
-        counter = free.second;
-    }
+    const auto [number, counter] = numberToStore();
 
     ReceiptData &receipt = result.receipt;
     receipt.saleNumber = number;
@@ -301,8 +314,7 @@ Till::Settlement Till::Settle(const QString &cashText, const QTime &printTime)
         ClearCart();
         transaction.Commit();
     }
-    m_saleNumber = next.first;
-    m_counter = next.second;
+    moveToNumber(next);
     return result;
 }
 
@@ -319,16 +331,34 @@ void Till::WriteSaleSummary(const QString &saleNumber, const ReceiptData &sale, 
 {
     double due = 0;
     ParseNumber(sale.total, &due);
-    Db::InsertRow(QStringLiteral("data3"), {{QStringLiteral("1"), due},
-                                            {QStringLiteral("2"), due},
-                                            {QStringLiteral("3"), sale.cash},
-                                            {QStringLiteral("4"), sale.change},
-                                            {QStringLiteral("5"), profit},
-                                            {QStringLiteral("6"), 0.0},
-                                            {QStringLiteral("7"), 0.0},
-                                            {QStringLiteral("day1"), DateText(m_saleDate)},
-                                            {QStringLiteral("a"), TrimControl(saleNumber)},
-                                            {QStringLiteral("b"), TrimControl(m_operator)}});
+    Db::InsertRow(QStringLiteral("data3"),
+                  {{QStringLiteral("1"), due},
+                   {QStringLiteral("2"), due},
+                   {QStringLiteral("3"), sale.cash},
+                   {QStringLiteral("4"), sale.change},
+                   {QStringLiteral("5"), profit},
+                   {QStringLiteral("6"), 0.0},
+                   {QStringLiteral("7"), 0.0},
+                   {QStringLiteral("day1"), DateText(m_saleDate)},
+                   {QStringLiteral("a"), TrimControl(saleNumber)},
+                   {QStringLiteral("b"), TrimControl(m_operator)},
+                   {QStringLiteral("z"),
+                    sale.returnOf.isEmpty() ? QVariant() : QVariant(ReturnNote(sale.returnOf))},
+                   {QStringLiteral("rz_id"), m_session ? QVariant(m_session) : QVariant()}});
+}
+
+QPair<QString, qint64> Till::numberToStore() const
+{
+    // A sale number the archive already holds is never used again.
+    if (numberStored(TrimControl(m_saleNumber)))
+        return nextFreeNumber(m_counter);
+    return {m_saleNumber, m_counter};
+}
+
+void Till::moveToNumber(const QPair<QString, qint64> &next)
+{
+    m_saleNumber = next.first;
+    m_counter = next.second;
 }
 
 QPair<QString, qint64> Till::AdvanceSaleNumber(qint64 counter)
@@ -341,8 +371,8 @@ QPair<QString, qint64> Till::AdvanceSaleNumber(qint64 counter)
 
 std::optional<ReceiptData> Till::LastSaleReceipt(const QTime &printTime) const
 {
-    QSqlQuery sale = Db::Run(QStringLiteral("select a, b, \"1\", \"2\", \"3\", \"4\", day1 from "
-                                            "data3 order by ID desc limit 1"));
+    QSqlQuery sale = Db::Run(QStringLiteral("select a, b, \"1\", \"2\", \"3\", \"4\", day1, z "
+                                            "from data3 order by ID desc limit 1"));
     if (!sale.next())
         return std::nullopt;
     ReceiptData receipt;
@@ -356,6 +386,7 @@ std::optional<ReceiptData> Till::LastSaleReceipt(const QTime &printTime) const
     receipt.saleDate = sale.value(6).toString();
     receipt.printTime = printTime;
     receipt.reprint = true;
+    receipt.returnOf = ReturnOf(sale.value(7).toString());
     receipt.lines = receiptLines(Db::Run(
         QStringLiteral("select a, \"2\", \"6\" from data1 where h=? order by ID"), {number}));
     return receipt;

@@ -6,6 +6,7 @@
 // Windows read their fields, call these operations and show what they return.
 
 #include <QDate>
+#include <QDateTime>
 #include <QList>
 #include <QPair>
 #include <QString>
@@ -32,6 +33,7 @@ struct ReceiptData
     double cash = 0;
     double change = 0;
     bool reprint = false; // printed again from the archive
+    QString returnOf;     // a return: the number of the sale it gives back
 };
 
 struct CartTotals
@@ -79,6 +81,13 @@ public:
         double quantity = 0, amount = 0, profit = 0;
     };
     std::optional<Line> CartLine(qint64 id) const;
+    struct Prices
+    {
+        double purchase = 0, sale = 0, member = 0;
+    };
+    // The catalogue's prices of a code; nothing when the product is missing or one of
+    // its prices is empty or unreadable.
+    std::optional<Prices> CatalogPrices(const QString &code) const;
     // Sets a line's sale price and quantity and recomputes its amount and profit from
     // them and its purchase price. False when the line is gone.
     bool ModifyLine(qint64 id, double salePrice, double quantity);
@@ -117,6 +126,84 @@ public:
     // The receipt of the last settled sale, from the archive; nothing when none is stored.
     std::optional<ReceiptData> LastSaleReceipt(const QTime &printTime = QTime::currentTime()) const;
 
+    // --- Held sales ---
+    struct HeldSale
+    {
+        qint64 id = 0;
+        int number = 0; // the short number the cashier calls it by
+        QString operatorName;
+        QString time; // yyyy-mm-dd hh:mm:ss
+        int lines = 0;
+        double quantity = 0;
+        double amount = 0;
+    };
+    // Moves the cart's lines into a held sale under the smallest free short number and
+    // empties the cart, in one transaction. Nothing when the cart is empty.
+    std::optional<HeldSale> Hold(const QDateTime &now);
+    QList<HeldSale> HeldSales() const; // by short number
+    enum class RecallResult { Recalled, CartNotEmpty, NotFound };
+    struct Recall
+    {
+        RecallResult result = RecallResult::NotFound;
+        int repriced = 0; // lines whose prices changed to the catalogue's
+        int unpriced = 0; // lines kept at the held prices: product gone or price unreadable
+    };
+    // Moves a held sale's lines back into the empty cart, as lines of the sale in
+    // progress, and deletes the held sale, in one transaction. With `currentPrices` each
+    // line takes the catalogue's current prices and its amount and profit follow.
+    Recall RecallHeld(qint64 heldId, bool currentPrices);
+    // False when no such held sale is stored.
+    bool DeleteHeld(qint64 heldId);
+
+    // --- Returns ---
+    struct SoldLine
+    {
+        qint64 id = 0; // data1.ID
+        QString code, name, unit;
+        double price = 0, quantity = 0, amount = 0;
+        double returned = 0; // already given back by earlier returns
+        double Returnable() const;
+    };
+    struct SoldSale
+    {
+        QString number; // trimmed
+        QString operatorName;
+        QString date;
+        QString returnOf; // set when this sale is itself a return
+        QList<SoldLine> lines;
+    };
+    // The settled sale with this number (trimmed, Latin case ignored), with what each
+    // line has had returned so far.
+    std::optional<SoldSale> FindSale(const QString &number) const;
+    enum class ReturnRefusal {
+        None,
+        NotFound,      // no such sale
+        IsReturn,      // a return cannot be given back
+        NothingChosen, // no line with a quantity above zero
+        UnknownLine,   // a line that is not of this sale
+        TooMany        // more than the line's returnable quantity
+    };
+    struct ReturnLine
+    {
+        qint64 lineId = 0;
+        double quantity = 0;
+    };
+    struct Return
+    {
+        ReturnRefusal refusal = ReturnRefusal::None;
+        qint64 lineId = 0;   // the refused line, for TooMany and UnknownLine
+        ReceiptData receipt; // the stored return, when refusal is None
+    };
+    // Stores a return of the chosen quantities as a sale of its own under the next sale
+    // number: negative quantities, amounts and profit, no cash, the refund as change,
+    // the note naming the original, which is left untouched. One transaction; nothing
+    // is written when any line is refused. The cart is not touched.
+    Return SettleReturn(const QString &number, const QList<ReturnLine> &lines,
+                        const QTime &printTime = QTime::currentTime());
+    // The note of a return's summary: the prefix and the original sale's number.
+    static QString ReturnNote(const QString &originalNumber);
+    static QString ReturnOf(const QString &note); // empty when not a return's note
+
     // --- Sale number and counter ---
     // Operator initials (up to three, upper case), yy, month, day, six-digit counter, blank.
     static QString FormatSaleNumber(const QString &operatorName, const QDate &date, qint64 counter);
@@ -131,6 +218,9 @@ public:
 
     // The session whose lines and sales are stored.
     void SetOperator(const QString &name) { m_operator = name; }
+    // The login session (rz id) each stored sale belongs to; 0 for none.
+    void SetSession(qint64 id) { m_session = id; }
+    qint64 Session() const { return m_session; }
     QString Operator() const { return m_operator; }
     void SetSaleDate(const QDate &date) { m_saleDate = date; }
     QDate SaleDate() const { return m_saleDate; }
@@ -142,10 +232,17 @@ private:
     bool numberStored(const QString &number) const;
     // The next number after `counter` that the archive does not hold yet.
     QPair<QString, qint64> nextFreeNumber(qint64 counter) const;
+    // The number the sale being stored gets: the current one unless the archive holds it.
+    QPair<QString, qint64> numberToStore() const;
+    void moveToNumber(const QPair<QString, qint64> &next);
+    // Inserts a summary row of a sale; numbers already as stored.
+    void storeSummary(const QString &number, double due, double cash, double change, double profit,
+                      const QString &note) const;
 
     QString m_saleNumber = DefaultNumber();
     qint64 m_counter = DefaultCounter();
     QString m_operator;
+    qint64 m_session = 0;
     QDate m_saleDate = QDate::currentDate();
     QDate m_today;
 };

@@ -178,6 +178,15 @@ int TableCount()
     return Scalar(QStringLiteral("select count(*) from sqlite_master where type='table'")).toInt();
 }
 
+bool HasColumn(const QString &table, const QString &column)
+{
+    QSqlQuery query = Run(QStringLiteral("select name from pragma_table_info(?)"), {table});
+    while (query.next())
+        if (query.value(0).toString().compare(column, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 QString FilePath()
 {
     return Connection().databaseName();

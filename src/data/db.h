@@ -69,6 +69,8 @@ int UserVersion();
 void SetUserVersion(int version);
 // Number of tables in the file.
 int TableCount();
+// Whether the table has a column of that name (Latin case ignored).
+bool HasColumn(const QString &table, const QString &column);
 // File of the program's connection.
 QString FilePath();
 

@@ -47,6 +47,24 @@ const char *const lookupIndexes[] = {
     "CREATE INDEX IF NOT EXISTS data3_day ON data3 (\"day1\")",
 };
 
+QString readResource(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throw DbError(QStringLiteral("找不到数据库结构资源。"));
+    return QString::fromUtf8(file.readAll());
+}
+
+// Held sales, the session of each sale summary (data3.rz_id, the id of the login's rz
+// row) and the index from returned lines to sold lines. Runs again harmlessly.
+void addShopDayTables()
+{
+    runScript(readResource(QStringLiteral(":/data/upgrade3.sql")));
+    if (!Db::HasColumn(QStringLiteral("data3"), QStringLiteral("rz_id")))
+        Db::Run(QStringLiteral("ALTER TABLE data3 ADD COLUMN \"rz_id\" INTEGER"));
+    Db::Run(QStringLiteral("CREATE INDEX IF NOT EXISTS data3_session ON data3 (\"rz_id\")"));
+}
+
 // How often the write-ahead log is copied into the file, aside from the program's thread.
 const int checkpointIntervalMs = 2000;
 
@@ -143,7 +161,7 @@ QString Tdmfm::DefaultPassword()
 
 int Tdmfm::SchemaVersion()
 {
-    return 2;
+    return 3;
 }
 
 bool Tdmfm::IsConnected() const
@@ -223,11 +241,10 @@ void Tdmfm::CloseConnection()
 
 void Tdmfm::createSchema()
 {
-    QFile file(QStringLiteral(":/data/schema.sql"));
-    if (!file.open(QIODevice::ReadOnly))
-        throw DbError(QStringLiteral("找不到数据库结构资源。"));
+    const QString script = readResource(QStringLiteral(":/data/schema.sql"));
     Db::Transaction transaction;
-    runScript(QString::fromUtf8(file.readAll()));
+    runScript(script);
+    addShopDayTables();
     Db::InsertRow(QStringLiteral("userdb"), {{QStringLiteral("username"), AdminName()},
                                              {QStringLiteral("passwd"), DefaultPassword()}});
     Db::SetUserVersion(SchemaVersion());
@@ -248,6 +265,12 @@ void Tdmfm::upgradeSchema()
         for (const char *statement : lookupIndexes)
             Db::Run(QString::fromUtf8(statement));
         Db::SetUserVersion(2);
+        transaction.Commit();
+    }
+    if (version < 3) {
+        Db::Transaction transaction;
+        addShopDayTables();
+        Db::SetUserVersion(3);
         transaction.Commit();
     }
 }

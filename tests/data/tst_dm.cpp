@@ -76,12 +76,21 @@ private slots:
             data3 += QStringLiteral(" day%1:DATE").arg(n);
         }
         data1 += QStringLiteral(" a5:INTEGER");
+        data3 += QStringLiteral(" rz_id:INTEGER");
         QTest::newRow("data1") << "data1" << data1;
         QTest::newRow("data3") << "data3" << data3;
         QTest::newRow("userdb") << "userdb"
                                 << "username:VARCHAR(50) passwd:VARCHAR(50)";
         QTest::newRow("rz") << "rz"
                             << "id:INTEGER username:VARCHAR(50) btime:DATETIME jtime:DATETIME";
+        QTest::newRow("held") << "held"
+                              << "id:INTEGER no:INTEGER operator:VARCHAR(50) time:DATETIME";
+        QTest::newRow("held_lines")
+            << "held_lines"
+            << "id:INTEGER held:INTEGER a:VARCHAR(255) b:VARCHAR(255) c:VARCHAR(255) "
+               "d:VARCHAR(20) e:VARCHAR(255) f:VARCHAR(255) g:VARCHAR(20) h:VARCHAR(20) "
+               "i:VARCHAR(20) z:VARCHAR(20) 1:DOUBLE 2:DOUBLE 3:DOUBLE 4:DOUBLE 5:DOUBLE "
+               "6:DOUBLE 7:DOUBLE 8:DOUBLE 9:DOUBLE day1:DATE day6:DATE";
     }
 
     void newFileHasEveryTableAndColumn()
@@ -163,6 +172,25 @@ private slots:
         QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from pragma_index_info('data1_day')"))
                      .toInt(),
                  4);
+    }
+
+    // A file of version 2 gets the held sales and the session of each summary, and keeps
+    // its sales.
+    void upgradeAddsHeldSalesAndSessions()
+    {
+        Db::Run(QStringLiteral("drop table held"));
+        Db::Run(QStringLiteral("drop table held_lines"));
+        Db::Run(QStringLiteral("drop index data3_session"));
+        Db::Run(QStringLiteral("alter table data3 drop column rz_id"));
+        Db::InsertRow(QStringLiteral("data3"), {{QStringLiteral("a"), QStringLiteral("S1")}});
+        Db::SetUserVersion(2);
+        m_dm.reset();
+        m_dm = std::make_unique<Tdmfm>(path());
+        QCOMPARE(Db::UserVersion(), 3);
+        QVERIFY(Db::HasColumn(QStringLiteral("data3"), QStringLiteral("rz_id")));
+        QCOMPARE(Db::Scalar(QStringLiteral("select a from data3 where rz_id is null")).toString(),
+                 QStringLiteral("S1"));
+        QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from held, held_lines")).toInt(), 0);
     }
 
     void refusesFilesItCannotUse_data()
