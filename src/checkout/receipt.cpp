@@ -86,12 +86,19 @@ QList<PrintItem> ReceiptLayout(const ReceiptData &data)
                            data.printTime.toString(QStringLiteral("hh:mm:ss ")))
           << text(150, rule()) << text(180, QStringLiteral("商品名称         数量     金额 "));
 
-    // A reprint says so under the title, and everything below moves down one line.
-    const int shift = data.reprint ? LineStep : 0;
-    if (shift) {
-        for (qsizetype i = 1; i < items.size(); ++i)
-            items[i].pos.ry() += shift;
-        items.insert(1, text(40, QStringLiteral("           （重打）")));
+    // A reprint and a return say so under the title, and everything below moves down.
+    QList<PrintItem> marks;
+    if (data.reprint)
+        marks << text(0, QStringLiteral("           （重打）"));
+    if (!data.returnOf.isEmpty())
+        marks << text(0, QStringLiteral("           （退货）"))
+              << text(0, QStringLiteral("原销售单号：") + data.returnOf);
+    const int shift = LineStep * static_cast<int>(marks.size());
+    for (qsizetype i = 1; i < items.size(); ++i)
+        items[i].pos.ry() += shift;
+    for (qsizetype i = 0; i < marks.size(); ++i) {
+        marks[i].pos.setY(40 + LineStep * static_cast<int>(i));
+        items.insert(1 + i, marks[i]);
     }
 
     int y = FirstLineY + shift;
@@ -130,6 +137,11 @@ void SetReceiptPaper(QPrinter &printer, int lengthMm)
 
 bool PrintReceipt(const ReceiptData &data, QString *error)
 {
+    return PrintOnReceiptPaper(ReceiptLayout(data), QStringLiteral("POS小票"), error);
+}
+
+bool PrintOnReceiptPaper(const QList<PrintItem> &items, const QString &docName, QString *error)
+{
     const std::unique_ptr<QPrinter> printer = Printing::DefaultPrinter();
     if (!printer) {
         setError(error, QStringLiteral("没有可用的打印机。"));
@@ -139,7 +151,7 @@ bool PrintReceipt(const ReceiptData &data, QString *error)
         printer->setPageSize(QPageSize(QSizeF(PdfPaperWidthMm, PaperLengthMm),
                                        QPageSize::Millimeter, QString(), QPageSize::ExactMatch));
     SetReceiptPaper(*printer, PaperLengthMm);
-    printer->setDocName(QStringLiteral("POS小票"));
+    printer->setDocName(docName);
 
     const QString target = printer->outputFormat() == QPrinter::PdfFormat
                                ? printer->outputFileName()
@@ -149,10 +161,15 @@ bool PrintReceipt(const ReceiptData &data, QString *error)
         setError(error, QStringLiteral("无法开始打印：") + target);
         return false;
     }
-    PaintItems(painter, ReceiptLayout(data));
+    PaintItems(painter, items);
     if (!painter.end()) {
         setError(error, QStringLiteral("打印未能完成：") + target);
         return false;
     }
     return true;
+}
+
+PrintItem ReceiptText(int y, const QString &line, bool title)
+{
+    return title ? text(y, line, TitlePointSize, true) : text(y, line);
 }

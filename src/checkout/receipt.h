@@ -25,6 +25,14 @@ QList<PrintItem> ReceiptLayout(const ReceiptData &data);
 // without margins. An invalid printer is left unchanged.
 void SetReceiptPaper(QPrinter &printer, int lengthMm);
 
+// One line of text in the receipt's face at height y: the title size or the body size.
+PrintItem ReceiptText(int y, const QString &line, bool title = false);
+
+// Prints laid-out items on Printing::DefaultPrinter() with the receipt's paper. Returns
+// false, with the reason in `error`, when there is no printer or the job cannot be done.
+bool PrintOnReceiptPaper(const QList<PrintItem> &items, const QString &docName,
+                         QString *error = nullptr);
+
 // Prints the receipt on Printing::DefaultPrinter(). Returns false, with the reason in
 // `error`, when there is no printer or the print job cannot be done.
 bool PrintReceipt(const ReceiptData &data, QString *error = nullptr);

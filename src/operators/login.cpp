@@ -78,6 +78,8 @@ void Tloginfm::writeShortcut()
 void Tloginfm::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // At a hand-over the window comes up again: the last cashier's password is not kept.
+    m_ui->passwordBox->clear();
     writeShortcut();
     FillComboDistinct(*dmfm->ADOQuery1, QStringLiteral("username"), QStringLiteral("userdb"),
                       m_ui->userBox);

@@ -85,6 +85,7 @@ TMainForm::TMainForm(QWidget *parent)
 
     buildMenus();
     buildStatusBar();
+    buildShopDayCommands();
 
     m_lineEditorPanel = new FloatingPanel(m_ui->centralWidget);
     m_lineEditorPanel->setObjectName(QStringLiteral("lineEditorPanel"));
@@ -165,6 +166,35 @@ void TMainForm::buildMenus()
     m_supportMenu->addActions({m_ui->upgradeAction, m_ui->websiteAction, m_ui->aboutAction});
     m_ui->supportButton->setMenu(m_supportMenu);
     m_ui->supportButton->setPopupMode(QToolButton::InstantPopup);
+}
+
+QToolButton *TMainForm::addToolBarMenu(const QString &name, const QString &text,
+                                       const QString &icon, QMenu *menu)
+{
+    const QToolButton *model = m_ui->settleButton;
+    auto *button = new QToolButton(m_ui->toolBar);
+    button->setObjectName(name);
+    button->setText(text);
+    button->setIcon(QIcon(icon));
+    button->setIconSize(model->iconSize());
+    button->setFixedSize(model->size());
+    button->setFont(model->font());
+    button->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
+    button->setAutoRaise(true);
+    button->setMenu(menu);
+    button->setPopupMode(QToolButton::InstantPopup);
+    m_ui->toolBarLayout->insertWidget(m_ui->toolBarLayout->indexOf(m_ui->settleButton) + 1, button);
+    return button;
+}
+
+void TMainForm::focusCodeBox()
+{
+    m_ui->codeBox->setFocus();
+}
+
+void TMainForm::showSaleNumber()
+{
+    m_ui->saleNumberLabel->setText(m_till->SaleNumber());
 }
 
 void TMainForm::buildStatusBar()
@@ -259,26 +289,47 @@ void TMainForm::BeginSession(const QString &operatorName)
     askAgain.dismiss();
     m_sessionId = id;
     m_till->SetOperator(operatorName);
+    m_till->SetSession(id);
     UpdateCartTotals();
     StatusPanel(1)->setText(QStringLiteral("操作员：") + operatorName);
     m_ui->codeBox->setFocus();
-    if (operatorName != Tdmfm::AdminName())
-        applyRestrictions();
+    applyRestrictions(operatorName != Tdmfm::AdminName());
 }
 
-void TMainForm::applyRestrictions()
+void TMainForm::EndSession()
 {
-    // Rights are fixed by the name at login, by hiding the administrator's commands.
-    m_ui->productsButton->hide();
-    m_ui->changePasswordAction->setVisible(false);
-    m_ui->userAdminAction->setVisible(false);
+    if (m_sessionId == 0)
+        return;
+    writeLogout();
+    m_sessionId = 0;
+    m_till->SetOperator(QString());
+    m_till->SetSession(0);
+    StatusPanel(1)->setText(QStringLiteral("操作员："));
+    m_lineEditorPanel->hide();
+    m_settlementPanel->hide();
+    SaveSaleCounter();
+    requestLogin();
+}
+
+void TMainForm::applyRestrictions(bool restricted)
+{
+    // Rights are fixed by the name at login, by hiding the administrator's commands; the
+    // next login of the run sets them again.
+    m_ui->productsButton->setVisible(!restricted);
+    m_ui->changePasswordAction->setVisible(!restricted);
+    m_ui->userAdminAction->setVisible(!restricted);
+}
+
+void TMainForm::writeLogout()
+{
+    Db::Run(QStringLiteral("update rz set jtime=? where id=?"),
+            {DateTimeText(QDateTime::currentDateTime()), m_sessionId});
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
     if (m_sessionId != 0)
-        Db::Run(QStringLiteral("update rz set jtime=? where id=?"),
-                {DateTimeText(QDateTime::currentDateTime()), m_sessionId});
+        writeLogout();
     SaveSaleCounter();
     event->accept();
     emit Closed();

@@ -9,6 +9,7 @@
 
 class QLabel;
 class QMenu;
+class QToolButton;
 class FloatingPanel;
 
 class QTimer;
@@ -36,6 +37,9 @@ public:
     // (an engine error there leaves no session, name or restriction behind), then the
     // operator's name, rights, totals and the focus in the code box.
     void BeginSession(const QString &operatorName);
+    // Ends the session: writes its logout time and shows the login for the next cashier;
+    // the program goes on.
+    void EndSession();
 
     // Sale date of the line buffer: the date the window was last shown.
     QDate SaleDate() const;
@@ -92,6 +96,16 @@ public:
     // The operator of the open session, or empty.
     static QString OperatorName();
 
+    // --- A shop's day (checkout/shopday.cpp) ---
+    // Puts the cart on hold and empties it for the next customer.
+    void HoldCart();
+    // Lists the held sales and brings the chosen one back into the empty cart.
+    void RecallHeldSale();
+    // The return window, with the sale of this number shown when one is given.
+    void OpenReturns(const QString &saleNumber = QString());
+    // The shift report of a session, by default the one in progress.
+    void OpenShiftReport(qint64 session = 0);
+
 signals:
     // The window has closed: the program ends with it.
     void Closed();
@@ -117,7 +131,14 @@ private:
     // The id of the cart line selected in the grid, 0 when none.
     qint64 selectedLineId() const;
     void restoreSaleCounter();
-    void applyRestrictions();
+    void applyRestrictions(bool restricted);
+    void buildShopDayCommands();
+    // A tool-bar command after settlement that opens `menu`, in the look of the others.
+    QToolButton *addToolBarMenu(const QString &name, const QString &text, const QString &icon,
+                                QMenu *menu);
+    void focusCodeBox();
+    void showSaleNumber();
+    void writeLogout();
     void markSkin();
 
     void buildStatusBar();

@@ -58,6 +58,7 @@ private slots:
     void printsToPdf();
     void reportsFailureToPrint();
     void reprintIsMarked();
+    void returnIsMarked();
     void quantitiesLineUpOnPaper();
 };
 
@@ -224,6 +225,27 @@ void TestReceipt::reprintIsMarked()
     QCOMPARE(again.at(1), Row(40, QStringLiteral("           （重打）")));
     for (qsizetype i = 1; i < first.size(); ++i)
         QCOMPARE(again.at(i + 1), Row(first.at(i).first + 30, first.at(i).second));
+}
+
+void TestReceipt::returnIsMarked()
+{
+    ReceiptData data = sale({{QStringLiteral("面包"), -2, -12}});
+    data.total = data.received = QStringLiteral("-12.00");
+    data.cash = 0;
+    data.change = 12;
+    const QList<Row> plain = rows(ReceiptLayout(data));
+    data.returnOf = QStringLiteral("CJG1393000001");
+    data.reprint = true;
+    const QList<Row> marked = rows(ReceiptLayout(data));
+    QCOMPARE(marked.size(), plain.size() + 3);
+    QCOMPARE(marked.mid(1, 3), (QList<Row>{Row(40, QStringLiteral("           （重打）")),
+                                           Row(70, QStringLiteral("           （退货）")),
+                                           Row(100, QStringLiteral("原销售单号：CJG1393000001"))}));
+    for (qsizetype i = 1; i < plain.size(); ++i)
+        QCOMPARE(marked.at(i + 3), Row(plain.at(i).first + 90, plain.at(i).second));
+    QVERIFY(marked.contains(Row(300, QStringLiteral("面包") + QString(15, QLatin1Char(' ')) +
+                                         QStringLiteral("-2      -12"))));
+    QVERIFY(marked.contains(Row(390, QStringLiteral("现金:0.00元  找零:12.00元"))));
 }
 
 void TestReceipt::quantitiesLineUpOnPaper()
