@@ -107,7 +107,9 @@ void TMainForm::OpenShiftReport(qint64 session)
 {
     if (m_sessionId == 0)
         return;
-    TShiftReportDialog dialog(m_sessionId, this);
+    // A report asked for by its session (from the sales records) only shows it; the
+    // shift is handed over from the report of the session in progress.
+    TShiftReportDialog dialog(session ? 0 : m_sessionId, this);
     dialog.ShowSession(session ? session : m_sessionId);
     connect(&dialog, &TShiftReportDialog::EndShiftRequested, this, [this, &dialog] {
         // The sale in progress belongs to this cashier: it is settled or held first.

@@ -160,6 +160,51 @@ void Txstj::buildMenu()
     m_ui->lineGrid->view()->setContextMenuPolicy(Qt::ActionsContextMenu);
     connect(exportAction, &QAction::triggered, this, &Txstj::ExportLines);
     connect(printAction, &QAction::triggered, this, &Txstj::PrintLines);
+
+    // The selected sale summary: a return against it, or the shift report of its session.
+    const auto summaryAction = [this](const char *name, const QString &text,
+                                      const QKeySequence &key, auto handler) {
+        auto *action = new QAction(text, m_ui->summaryGrid);
+        action->setObjectName(QString::fromLatin1(name));
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+        m_ui->summaryGrid->addAction(action);
+        m_ui->summaryGrid->view()->addAction(action);
+        connect(action, &QAction::triggered, this, handler);
+    };
+    summaryAction("returnSaleAction", QStringLiteral("退货"), QKeySequence(Qt::CTRL | Qt::Key_T),
+                  [this] { ReturnSelectedSale(); });
+    summaryAction("sessionReportAction", QStringLiteral("交班报表"),
+                  QKeySequence(Qt::CTRL | Qt::Key_J), [this] { ShowSelectedSession(); });
+    m_ui->summaryGrid->view()->setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void Txstj::ReturnSelectedSale()
+{
+    const Dataset &summaries = *dmfm->ADOQuery9;
+    const int row = summaries.CurrentRow();
+    if (row < 0 || !MainForm) {
+        Msg::Info(QStringLiteral("请先选择一张销售单！"));
+        return;
+    }
+    MainForm->OpenReturns(summaries.Value(row, QStringLiteral("a")).toString());
+    ApplyFilter();
+}
+
+void Txstj::ShowSelectedSession()
+{
+    const Dataset &summaries = *dmfm->ADOQuery9;
+    const int row = summaries.CurrentRow();
+    if (row < 0 || !MainForm) {
+        Msg::Info(QStringLiteral("请先选择一张销售单！"));
+        return;
+    }
+    const qint64 session = summaries.Value(row, QStringLiteral("rz_id")).toLongLong();
+    if (session == 0) {
+        Msg::Info(QStringLiteral("这张销售单没有记录班次！"));
+        return;
+    }
+    MainForm->OpenShiftReport(session);
 }
 
 void Txstj::connectFilters()

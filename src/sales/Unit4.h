@@ -51,6 +51,9 @@ public:
     void QueryDayChart(SalesRecords::Measure measure);
     // Charts show for the administrator only.
     void ApplyOperator(const QString &operatorName);
+    // The selected summary's sale in the return window; its session's shift report.
+    void ReturnSelectedSale();
+    void ShowSelectedSession();
 
     void done(int result) override;
 

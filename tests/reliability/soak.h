@@ -34,6 +34,10 @@ inline double PurchasePrice(int line)
     return 1 + 0.5 * line;
 }
 
+// Every sale goes on hold and is recalled before it is settled; the sale whose counter is
+// a multiple of ReturnEvery then has its first line given back, under the next number.
+constexpr int ReturnEvery = 3;
+
 // The counter digits that end a sale number ("CJG2612110000017 " -> 17).
 inline qint64 CounterOf(const QString &number)
 {

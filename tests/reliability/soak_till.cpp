@@ -1,6 +1,8 @@
 // The till of the crash soak: settles the planned sales (soak.h) one after another on the
-// database in the folder it is given, for ever, until it is killed. After a restart it
-// completes the cart it finds and settles it, as a cashier would.
+// database in the folder it is given, for ever, until it is killed; each cart is held and
+// recalled before settling, and every few sales one is partly returned. After a restart it
+// recalls a held cart, makes a return that was due, completes the cart and settles it,
+// as a cashier would.
 
 #include "soak.h"
 
@@ -9,8 +11,29 @@
 #include "data/dm.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <cstdio>
+
+namespace {
+
+// The last stored sale, when it is due a return that was not made yet.
+void returnIfDue(Till &till)
+{
+    const QString last =
+        Db::Scalar(QStringLiteral("select a from data3 order by ID desc limit 1")).toString();
+    if (last.isEmpty() || Soak::CounterOf(last) % Soak::ReturnEvery != 0)
+        return;
+    const std::optional<Till::SoldSale> sale = till.FindSale(last);
+    if (!sale || !sale->returnOf.isEmpty() || sale->lines.isEmpty() ||
+        sale->lines.first().Returnable() <= 0)
+        return;
+    if (till.SettleReturn(last, {{sale->lines.first().id, Soak::Quantity(0)}}).refusal !=
+        Till::ReturnRefusal::None)
+        std::exit(5);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
@@ -35,11 +58,19 @@ int main(int argc, char **argv)
         till.SetOperator(QStringLiteral("超级管理员"));
         till.RestoreCounter(QString(), QString());
         for (;;) {
+            returnIfDue(till);
+            const QList<Till::HeldSale> held = till.HeldSales();
+            if (!held.isEmpty() &&
+                till.RecallHeld(held.first().id, false).result != Till::RecallResult::Recalled)
+                return 6;
             const int lines = Soak::PlanSize(Soak::CounterOf(till.SaleNumber()));
             const int have = Db::Scalar(QStringLiteral("select count(*) from data")).toInt();
             for (int j = have; j < lines; ++j)
                 if (till.AddByCode(Soak::Code(j), Soak::Quantity(j)) != Till::AddResult::Added)
                     return 3;
+            const std::optional<Till::HeldSale> hold = till.Hold(QDateTime::currentDateTime());
+            if (!hold || till.RecallHeld(hold->id, false).result != Till::RecallResult::Recalled)
+                return 7;
             if (till.Settle(QStringLiteral("1000")).refusal != Till::Refusal::None)
                 return 4;
         }
