@@ -2,7 +2,10 @@
 #include "ui_ShiftReport.h"
 
 #include "checkout/receipt.h"
+#include "components/datagrid.h"
+#include "components/gridexporter.h"
 #include "components/messages.h"
+#include "data/dataset.h"
 #include "data/mylib.h"
 
 #include <QDateTime>
@@ -92,7 +95,23 @@ TShiftReportDialog::TShiftReportDialog(qint64 current, QWidget *parent)
     for (const ShiftSession &session : RecentSessions())
         m_ui->sessionBox->addItem(sessionText(session), session.id);
     connect(m_ui->sessionBox, &QComboBox::activated, this, &TShiftReportDialog::sessionChosen);
+    // The exporter writes a grid's rows: the figures are listed once more, as a statement
+    // of bound values in a grid that is never shown.
+    m_figures = new Dataset(QStringLiteral("shiftFigures"), QString(), QString(), this);
+    m_figuresGrid = new DataGrid(this);
+    m_figuresGrid->hide();
+    QList<GridColumn> columns;
+    for (const QString &field : {QStringLiteral("项目"), QStringLiteral("数值")}) {
+        GridColumn column;
+        column.field = field;
+        column.title = field;
+        column.width = 160;
+        columns << column;
+    }
+    m_figuresGrid->SetColumns(columns);
+    m_figuresGrid->SetDataset(m_figures);
     connect(m_ui->printButton, &QPushButton::clicked, this, &TShiftReportDialog::PrintReport);
+    connect(m_ui->exportButton, &QPushButton::clicked, this, &TShiftReportDialog::ExportReport);
     connect(m_ui->endShiftButton, &QPushButton::clicked, this,
             &TShiftReportDialog::endShiftButtonClicked);
     connect(m_ui->closeButton, &QPushButton::clicked, this, &QDialog::reject);
@@ -130,9 +149,34 @@ bool TShiftReportDialog::ShowSession(qint64 session)
     m_ui->operatorsCaption->setVisible(!byOperator.isEmpty());
     operators->setVisible(!byOperator.isEmpty());
     m_ui->printButton->setEnabled(m_report.has_value());
+    m_ui->exportButton->setEnabled(m_report.has_value());
     // Only the shift in progress is handed over.
     m_ui->endShiftButton->setVisible(m_current != 0 && session == m_current);
     return m_report.has_value();
+}
+
+bool TShiftReportDialog::ExportReport()
+{
+    if (!m_report)
+        return false;
+    QStringList rows;
+    QVariantList values;
+    for (const auto &[caption, value] : ShiftReportFigures(*m_report)) {
+        rows << QStringLiteral("select ? as \"项目\", ? as \"数值\"");
+        values << caption << value;
+    }
+    for (const ShiftOperator &o : m_report->byOperator) {
+        rows << QStringLiteral("select ?, ?");
+        values << o.name
+               << QStringLiteral("销售%1笔 退货%2笔 净额%3")
+                      .arg(o.sales)
+                      .arg(o.returns)
+                      .arg(MoneyText(o.net));
+    }
+    ReopenQuery(*m_figures, rows.join(QStringLiteral(" union all ")), values);
+    return GridExporter::Export(this, m_figuresGrid,
+                                QStringLiteral("交班报表（班次 %1）").arg(m_report->session),
+                                m_report->operatorName);
 }
 
 void TShiftReportDialog::sessionChosen(int index)

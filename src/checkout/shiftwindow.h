@@ -8,6 +8,9 @@
 #include <QDialog>
 #include <memory>
 
+class DataGrid;
+class Dataset;
+
 namespace Ui {
 class TShiftReportDialog;
 }
@@ -31,6 +34,8 @@ public:
     std::optional<ShiftReport> Report() const { return m_report; }
     // Prints the report shown on the receipt printer; a failure is reported.
     void PrintReport();
+    // Exports the report's figures to a workbook like the other lists; true when written.
+    bool ExportReport();
 
 signals:
     // The cashier confirmed ending the shift in progress.
@@ -43,4 +48,6 @@ private:
     std::unique_ptr<Ui::TShiftReportDialog> m_ui;
     qint64 m_current = 0;
     std::optional<ShiftReport> m_report;
+    Dataset *m_figures = nullptr; // the figures as rows, for the exporter
+    DataGrid *m_figuresGrid = nullptr;
 };

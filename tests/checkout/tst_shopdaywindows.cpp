@@ -6,6 +6,8 @@
 #include "checkout/returnwindow.h"
 #include "checkout/shiftwindow.h"
 #include "checkout/till.h"
+#include "components/datagrid.h"
+#include "components/gridexporter.h"
 #include "components/printing.h"
 #include "data/db.h"
 #include "data/mylib.h"
@@ -212,6 +214,12 @@ private slots:
         if (!qEnvironmentVariable("ZENTRIK_SHOT_DIR").isEmpty())
             QFile::copy(pdf,
                         qEnvironmentVariable("ZENTRIK_SHOT_DIR") + QStringLiteral("/shift.pdf"));
+        // Exported like the other lists: one row per figure.
+        const QString workbook = m_fixture.FilePath(QStringLiteral("shift.xlsx"));
+        m_fixture.NextFileName(workbook);
+        QVERIFY(dialog.ExportReport());
+        QVERIFY(QFileInfo(workbook).size() > 0);
+        QCOMPARE(GridRowCount(dialog.findChild<DataGrid *>()), 12);
         dialog.close();
 
         // The hand-over: the logout time is written and the login comes up, the program
