@@ -179,32 +179,37 @@ void Txstj::buildMenu()
     m_ui->summaryGrid->view()->setContextMenuPolicy(Qt::ActionsContextMenu);
 }
 
-void Txstj::ReturnSelectedSale()
+// A field of the selected sale summary; nothing, after a message, when none is selected.
+static std::optional<QVariant> selectedSummaryValue(const QString &field)
 {
     const Dataset &summaries = *dmfm->ADOQuery9;
     const int row = summaries.CurrentRow();
     if (row < 0 || !MainForm) {
         Msg::Info(QStringLiteral("请先选择一张销售单！"));
-        return;
+        return std::nullopt;
     }
-    MainForm->OpenReturns(summaries.Value(row, QStringLiteral("a")).toString());
+    return summaries.Value(row, field);
+}
+
+void Txstj::ReturnSelectedSale()
+{
+    const std::optional<QVariant> number = selectedSummaryValue(QStringLiteral("a"));
+    if (!number)
+        return;
+    MainForm->OpenReturns(number->toString());
     ApplyFilter();
 }
 
 void Txstj::ShowSelectedSession()
 {
-    const Dataset &summaries = *dmfm->ADOQuery9;
-    const int row = summaries.CurrentRow();
-    if (row < 0 || !MainForm) {
-        Msg::Info(QStringLiteral("请先选择一张销售单！"));
+    const std::optional<QVariant> session = selectedSummaryValue(QStringLiteral("rz_id"));
+    if (!session)
         return;
-    }
-    const qint64 session = summaries.Value(row, QStringLiteral("rz_id")).toLongLong();
-    if (session == 0) {
+    if (session->toLongLong() == 0) {
         Msg::Info(QStringLiteral("这张销售单没有记录班次！"));
         return;
     }
-    MainForm->OpenShiftReport(session);
+    MainForm->OpenShiftReport(session->toLongLong());
 }
 
 void Txstj::connectFilters()
