@@ -99,6 +99,20 @@ QAction *action(const char *name)
     return FindWidget<QAction>(MainForm, name);
 }
 
+// User administration from the menu, unlocked with the administrator's password.
+Tuserglfm *openUnlockedAdmin()
+{
+    action("userAdminAction")->trigger();
+    auto *admin = MainForm->findChild<Tuserglfm *>();
+    if (!admin)
+        return nullptr;
+    auto *adminPassword = FindWidget<QLineEdit>(admin, "adminPasswordBox");
+    QTest::keyClicks(adminPassword, QStringLiteral("123"));
+    QTest::keyClick(adminPassword, Qt::Key_Return);
+    QTest::keyClick(FindWidget<QPushButton>(admin, "loginButton"), Qt::Key_Return);
+    return admin;
+}
+
 } // namespace
 
 class TestHostile : public QObject
@@ -231,13 +245,8 @@ private slots:
         MainForm->CancelSettlement();
 
         // User administration, unlocked; password change.
-        action("userAdminAction")->trigger();
-        auto *admin = MainForm->findChild<Tuserglfm *>();
+        Tuserglfm *admin = openUnlockedAdmin();
         QVERIFY(admin);
-        auto *adminPassword = FindWidget<QLineEdit>(admin, "adminPasswordBox");
-        QTest::keyClicks(adminPassword, QStringLiteral("123"));
-        QTest::keyClick(adminPassword, Qt::Key_Return);
-        QTest::keyClick(FindWidget<QPushButton>(admin, "loginButton"), Qt::Key_Return);
         sweep(admin, QStringLiteral("user admin"),
               {QStringLiteral("resetButton"), QStringLiteral("addButton"),
                QStringLiteral("deleteButton")});
@@ -320,13 +329,8 @@ private slots:
     void operatorNamesAreStoredAsTyped()
     {
         QVERIFY(m_fixture.Login());
-        action("userAdminAction")->trigger();
-        auto *admin = MainForm->findChild<Tuserglfm *>();
+        Tuserglfm *admin = openUnlockedAdmin();
         QVERIFY(admin);
-        auto *adminPassword = FindWidget<QLineEdit>(admin, "adminPasswordBox");
-        QTest::keyClicks(adminPassword, QStringLiteral("123"));
-        QTest::keyClick(adminPassword, Qt::Key_Return);
-        QTest::keyClick(FindWidget<QPushButton>(admin, "loginButton"), Qt::Key_Return);
         auto *newName = FindWidget<QLineEdit>(admin, "newNameBox");
         for (const Hostile &row : hostileTexts()) {
             newName->clear();
