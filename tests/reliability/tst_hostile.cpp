@@ -5,6 +5,9 @@
 
 #include "fixture.h"
 
+#include "catalogue/Unit1.h"
+#include "catalogue/excel.h"
+#include "catalogue/ys.h"
 #include "checkout/till.h"
 #include "data/db.h"
 #include "data/dm.h"
@@ -265,6 +268,25 @@ private slots:
               {QStringLiteral("backupButton"), QStringLiteral("restoreButton")});
         backup->close();
         QVERIFY(dmfm->IsConnected());
+
+        // The catalogue: the product window with its panel, the lookup, the import.
+        Form1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form1));
+        auto *panel = FindWidget<QWidget>(Form1, "editPanel");
+        sweep(Form1, QStringLiteral("products"),
+              {QStringLiteral("queryButton"), QStringLiteral("panelNewButton")}, [&] {
+                  if (!panel->isVisible())
+                      FindWidget<QPushButton>(Form1, "newButton")->click();
+              });
+        Form1->hide();
+        ysfm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(ysfm));
+        sweep(ysfm, QStringLiteral("lookup"), {QStringLiteral("queryButton")});
+        ysfm->hide();
+        excell->show();
+        QVERIFY(QTest::qWaitForWindowExposed(excell));
+        sweep(excell, QStringLiteral("import"));
+        excell->hide();
 
         // The sales records' filters.
         xstj->show();
