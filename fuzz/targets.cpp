@@ -1,12 +1,15 @@
 #include "targets.h"
 
+#include "catalogue/workbook.h"
 #include "data/capitals.h"
 #include "data/inifile.h"
 #include "data/mylib.h"
 #include "data/notice.h"
 
 #include <QByteArray>
+#include <QFile>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <cfloat>
 #include <clocale>
@@ -143,6 +146,26 @@ int ConfigIni(const std::uint8_t *data, std::size_t size)
     QByteArray again = Ini::WithValue(written, numberSection, QStringLiteral("number"), number);
     again = Ini::WithValue(again, counterSection, QStringLiteral("number0"), counter);
     check(again == written, "ini rewrite is stable");
+    return 0;
+}
+
+int Workbook(const std::uint8_t *data, std::size_t size)
+{
+    // The reader opens files: each input is written to the same file of a private folder.
+    static QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("input"));
+    {
+        QFile file(path);
+        check(file.open(QIODevice::WriteOnly | QIODevice::Truncate), "workbook input written");
+        file.write(bytes(data, size));
+    }
+    ::Workbook::Sheet sheet;
+    ::Workbook::ReadSheet(path, QStringLiteral("kelvra"), &sheet);
+    for (const QVariantList &row : sheet)
+        for (const QVariant &cell : row)
+            check(!cell.isValid() || cell.typeId() == QMetaType::Double ||
+                      cell.typeId() == QMetaType::QString,
+                  "workbook cells are numbers, texts or empty");
     return 0;
 }
 

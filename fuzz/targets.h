@@ -12,6 +12,7 @@ int PinyinInitials(const std::uint8_t *data, std::size_t size);
 int AmountToCapitals(const std::uint8_t *data, std::size_t size);
 int ParseNumber(const std::uint8_t *data, std::size_t size);
 int ConfigIni(const std::uint8_t *data, std::size_t size);
+int Workbook(const std::uint8_t *data, std::size_t size);
 
 struct Target
 {
@@ -24,6 +25,9 @@ inline constexpr Target kTargets[] = {
     {"capitals", AmountToCapitals},
     {"number", ParseNumber},
     {"ini", ConfigIni},
+    // The workbook reader takes the format from the contents; each format has its seeds.
+    {"xls", Workbook},
+    {"xlsx", Workbook},
 };
 
 } // namespace Fuzz

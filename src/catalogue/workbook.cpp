@@ -7,6 +7,8 @@
 #include <freexl.h>
 #include <unzip.h>
 
+#include <algorithm>
+
 namespace Workbook {
 
 int ColumnOfReference(const QString &reference)
@@ -63,6 +65,10 @@ ReadError readXls(const QString &path, const QString &sheetName, Sheet *sheet)
     unsigned int rows = 0;
     unsigned short columns = 0;
     freexl_worksheet_dimensions(handle, &rows, &columns);
+    // A damaged file can claim any size; an .xls sheet holds at most 65536 rows of 256
+    // columns, and nothing beyond them is read.
+    rows = std::min(rows, 65536u);
+    columns = std::min<unsigned short>(columns, 256);
     sheet->reserve(static_cast<qsizetype>(rows));
     for (unsigned int r = 0; r < rows; ++r) {
         sheet->append(QVariantList());

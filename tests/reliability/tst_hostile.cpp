@@ -5,6 +5,9 @@
 
 #include "fixture.h"
 
+#include "catalogue/Unit1.h"
+#include "catalogue/excel.h"
+#include "catalogue/ys.h"
 #include "checkout/till.h"
 #include "data/db.h"
 #include "data/dm.h"
@@ -97,6 +100,20 @@ void typeText(QWidget *field, const QString &text)
 QAction *action(const char *name)
 {
     return FindWidget<QAction>(MainForm, name);
+}
+
+// User administration from the menu, unlocked with the administrator's password.
+Tuserglfm *openUnlockedAdmin()
+{
+    action("userAdminAction")->trigger();
+    auto *admin = MainForm->findChild<Tuserglfm *>();
+    if (!admin)
+        return nullptr;
+    auto *adminPassword = FindWidget<QLineEdit>(admin, "adminPasswordBox");
+    QTest::keyClicks(adminPassword, QStringLiteral("123"));
+    QTest::keyClick(adminPassword, Qt::Key_Return);
+    QTest::keyClick(FindWidget<QPushButton>(admin, "loginButton"), Qt::Key_Return);
+    return admin;
 }
 
 } // namespace
@@ -231,13 +248,8 @@ private slots:
         MainForm->CancelSettlement();
 
         // User administration, unlocked; password change.
-        action("userAdminAction")->trigger();
-        auto *admin = MainForm->findChild<Tuserglfm *>();
+        Tuserglfm *admin = openUnlockedAdmin();
         QVERIFY(admin);
-        auto *adminPassword = FindWidget<QLineEdit>(admin, "adminPasswordBox");
-        QTest::keyClicks(adminPassword, QStringLiteral("123"));
-        QTest::keyClick(adminPassword, Qt::Key_Return);
-        QTest::keyClick(FindWidget<QPushButton>(admin, "loginButton"), Qt::Key_Return);
         sweep(admin, QStringLiteral("user admin"),
               {QStringLiteral("resetButton"), QStringLiteral("addButton"),
                QStringLiteral("deleteButton")});
@@ -256,6 +268,25 @@ private slots:
               {QStringLiteral("backupButton"), QStringLiteral("restoreButton")});
         backup->close();
         QVERIFY(dmfm->IsConnected());
+
+        // The catalogue: the product window with its panel, the lookup, the import.
+        Form1->show();
+        QVERIFY(QTest::qWaitForWindowExposed(Form1));
+        auto *panel = FindWidget<QWidget>(Form1, "editPanel");
+        sweep(Form1, QStringLiteral("products"),
+              {QStringLiteral("queryButton"), QStringLiteral("panelNewButton")}, [&] {
+                  if (!panel->isVisible())
+                      FindWidget<QPushButton>(Form1, "newButton")->click();
+              });
+        Form1->hide();
+        ysfm->show();
+        QVERIFY(QTest::qWaitForWindowExposed(ysfm));
+        sweep(ysfm, QStringLiteral("lookup"), {QStringLiteral("queryButton")});
+        ysfm->hide();
+        excell->show();
+        QVERIFY(QTest::qWaitForWindowExposed(excell));
+        sweep(excell, QStringLiteral("import"));
+        excell->hide();
 
         // The sales records' filters.
         xstj->show();
@@ -320,13 +351,8 @@ private slots:
     void operatorNamesAreStoredAsTyped()
     {
         QVERIFY(m_fixture.Login());
-        action("userAdminAction")->trigger();
-        auto *admin = MainForm->findChild<Tuserglfm *>();
+        Tuserglfm *admin = openUnlockedAdmin();
         QVERIFY(admin);
-        auto *adminPassword = FindWidget<QLineEdit>(admin, "adminPasswordBox");
-        QTest::keyClicks(adminPassword, QStringLiteral("123"));
-        QTest::keyClick(adminPassword, Qt::Key_Return);
-        QTest::keyClick(FindWidget<QPushButton>(admin, "loginButton"), Qt::Key_Return);
         auto *newName = FindWidget<QLineEdit>(admin, "newNameBox");
         for (const Hostile &row : hostileTexts()) {
             newName->clear();
