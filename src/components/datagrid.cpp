@@ -176,6 +176,7 @@ private:
         const int rows = m_dataset ? m_dataset->RecordCount() : 0;
         for (int column = 0; column < columns.size(); ++column) {
             if (columns[column].footer == GridColumn::Footer::Count) {
+                m_footerPending[column] = m_dataset && !m_dataset->CountReady();
                 m_footerValues[column] = rows;
                 continue;
             }
@@ -259,6 +260,7 @@ private:
             changed();
         });
         m_connections << connect(d, &Dataset::SumsChanged, this, [this] { changed(); });
+        m_connections << connect(d, &Dataset::CountChanged, this, [this] { changed(); });
         // The dataset may go before the grid: show nothing from then on.
         m_connections << connect(d, &QObject::destroyed, this, [this] {
             m_dataset = nullptr;

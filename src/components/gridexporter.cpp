@@ -14,8 +14,23 @@
 
 #include <xlsxwriter.h>
 
+namespace {
+
+// Exports and print-outs show the exact count and sums, even of a list whose count or
+// footers are still being computed aside.
+void waitForFigures(const DataGrid *grid)
+{
+    if (Dataset *dataset = grid->dataset(); dataset && dataset->IsOpen()) {
+        dataset->WaitForCount();
+        dataset->WaitForSums();
+    }
+}
+
+} // namespace
+
 GridColumnsView VisibleGridColumns(const DataGrid *grid)
 {
+    waitForFigures(grid);
     GridColumnsView view;
     for (const GridColumn &column : grid->columns()) {
         if (!column.visible)
@@ -35,6 +50,7 @@ GridColumnsView VisibleGridColumns(const DataGrid *grid)
 
 int GridRowCount(const DataGrid *grid)
 {
+    waitForFigures(grid);
     const Dataset *dataset = grid->dataset();
     return dataset && dataset->IsOpen() ? dataset->RecordCount() : 0;
 }

@@ -57,7 +57,8 @@ Dataset::Dataset(const QString &name, const QString &baseTable, const QString &i
 Dataset::~Dataset()
 {
     ++m_sumGeneration;
-    for (QThread *thread : std::as_const(m_sumThreads))
+    ++m_countGeneration;
+    for (QThread *thread : std::as_const(m_threads))
         thread->wait();
 }
 
@@ -99,7 +100,8 @@ void Dataset::Open(const QString &sql, const QVariantList &params)
     if (query.lastError().isValid())
         throw DbError(query.lastError().text());
     int count = static_cast<int>(first.size());
-    if (count == BlockSize())
+    const bool countAside = m_countAside && count == BlockSize() && canRunAside();
+    if (count == BlockSize() && !countAside)
         count = Db::Scalar(QStringLiteral("select count(*) from (%1)").arg(unordered(statement)),
                            params)
                     .toInt();
@@ -121,9 +123,14 @@ void Dataset::Open(const QString &sql, const QVariantList &params)
     ++m_sumGeneration;
     m_sums.clear();
     m_sumsReady = m_sumFields.isEmpty();
+    ++m_countGeneration;
+    m_countReady = !countAside;
+    m_lastPending = false;
     endResetModel();
     m_current = m_count == 0 ? -1 : 0;
     emit CurrentRowChanged(m_current);
+    if (countAside)
+        refreshCount();
     refreshSums();
 }
 
@@ -156,6 +163,9 @@ void Dataset::Close()
     ++m_sumGeneration;
     m_sums.clear();
     m_sumsReady = true;
+    ++m_countGeneration;
+    m_countReady = true;
+    m_lastPending = false;
     emit CurrentRowChanged(m_current);
 }
 
@@ -261,6 +271,7 @@ void Dataset::SetCurrentRow(int row)
     const int next = (row >= 0 && row < RecordCount()) ? row : -1;
     if (next == m_current)
         return;
+    m_lastPending = false;
     m_current = next;
     emit CurrentRowChanged(m_current);
 }
@@ -272,7 +283,9 @@ void Dataset::First()
 
 void Dataset::Last()
 {
+    // While counting, the last row known so far; the real last row when the count is in.
     SetCurrentRow(RecordCount() - 1);
+    m_lastPending = !m_countReady;
 }
 
 void Dataset::Next()
@@ -366,6 +379,9 @@ void Dataset::Post(int row, const QList<QPair<QString, QVariant>> &values)
                 held[column] = value;
     }
     emit dataChanged(index(row, 0), index(row, columnCount() - 1));
+    // The count being computed may have read the table before the change.
+    if (!m_countReady)
+        refreshCount();
     refreshSums();
 }
 
@@ -397,6 +413,8 @@ void Dataset::DeleteRow(int row)
     if (m_current >= RecordCount())
         m_current = RecordCount() - 1;
     emit CurrentRowChanged(m_current);
+    if (!m_countReady)
+        refreshCount();
     refreshSums();
 }
 
@@ -435,10 +453,8 @@ void Dataset::refreshSums()
     }
     const QString sql =
         QStringLiteral("select %1 from (%2)").arg(terms.join(QLatin1Char(',')), unordered(m_sql));
-    const QString path = Db::FilePath();
-    // A result held in an open transaction is only visible to this connection.
-    if (m_count <= SmallResult() || Db::InTransaction() || path.isEmpty() ||
-        path == QStringLiteral(":memory:")) {
+    // A result still being counted may be large: it is summed aside as well.
+    if ((m_countReady && m_count <= SmallResult()) || !canRunAside()) {
         QSqlQuery query = Db::Run(sql, m_params);
         if (query.next())
             for (int i = 0; i < fields.size(); ++i)
@@ -449,40 +465,107 @@ void Dataset::refreshSums()
     }
     m_sumsReady = false;
     emit SumsChanged();
+    runAside(sql, [this, generation, fields](const QVariantList &row) {
+        if (generation != m_sumGeneration)
+            return;
+        // On an engine error the footer stays empty; the rows themselves are unaffected.
+        m_sums.clear();
+        for (int i = 0; i < fields.size() && i < row.size(); ++i)
+            m_sums.insert(fields[i], row[i].toDouble());
+        m_sumsReady = true;
+        emit SumsChanged();
+    });
+}
+
+bool Dataset::canRunAside()
+{
+    const QString path = Db::FilePath();
+    return !Db::InTransaction() && !path.isEmpty() && path != QStringLiteral(":memory:");
+}
+
+void Dataset::runAside(const QString &sql, std::function<void(const QVariantList &)> done)
+{
+    const QString path = Db::FilePath();
     const QVariantList params = m_params;
-    QThread *thread = QThread::create([this, generation, path, sql, params, fields] {
-        QHash<QString, double> sums;
+    QThread *thread = QThread::create([this, path, sql, params, done = std::move(done)] {
+        QVariantList row;
         try {
-            const QVariantList row = Db::FirstRowAside(path, sql, params);
-            for (int i = 0; i < fields.size() && i < row.size(); ++i)
-                sums.insert(fields[i], row[i].toDouble());
+            row = Db::FirstRowAside(path, sql, params);
         } catch (const DbError &) {
-            // The footer stays empty; the rows themselves are unaffected.
+            row.clear();
         }
         QMetaObject::invokeMethod(
-            this,
-            [this, generation, sums] {
-                if (generation != m_sumGeneration)
-                    return;
-                m_sums = sums;
-                m_sumsReady = true;
-                emit SumsChanged();
-            },
-            Qt::QueuedConnection);
+            this, [done, row] { done(row); }, Qt::QueuedConnection);
     });
-    m_sumThreads << thread;
+    m_threads << thread;
     connect(thread, &QThread::finished, this, [this, thread] {
-        m_sumThreads.removeOne(thread);
+        m_threads.removeOne(thread);
         thread->deleteLater();
     });
     thread->start();
 }
 
+void Dataset::refreshCount()
+{
+    const int generation = ++m_countGeneration;
+    m_countReady = false;
+    runAside(QStringLiteral("select count(*) from (%1)").arg(unordered(m_sql)),
+             [this, generation](const QVariantList &row) {
+                 if (generation != m_countGeneration)
+                     return;
+                 // On an engine error the rows known so far stay the count.
+                 countReady(row.isEmpty() ? m_count : row.first().toInt());
+             });
+}
+
+void Dataset::countReady(int count)
+{
+    if (count > m_count) {
+        beginInsertRows({}, m_count, count - 1);
+        m_count = count;
+        endInsertRows();
+    } else if (count < m_count) {
+        beginRemoveRows({}, count, m_count - 1);
+        m_count = count;
+        for (auto it = m_blocks.begin(); it != m_blocks.end();) {
+            if (it.key() * BlockSize() >= m_count) {
+                m_recent.removeOne(it.key());
+                it = m_blocks.erase(it);
+            } else {
+                ++it;
+            }
+        }
+        endRemoveRows();
+        if (m_current >= m_count) {
+            m_current = m_count - 1;
+            emit CurrentRowChanged(m_current);
+        }
+    }
+    m_countReady = true;
+    const bool last = m_lastPending;
+    m_lastPending = false;
+    emit CountChanged();
+    if (last)
+        SetCurrentRow(m_count - 1);
+    // Sums computed while the count was unknown went aside; a small result is now known.
+}
+
+void Dataset::WaitForCount()
+{
+    while (!m_countReady && !m_threads.isEmpty()) {
+        for (QThread *thread : std::as_const(m_threads))
+            thread->wait();
+        QCoreApplication::sendPostedEvents(this);
+    }
+}
+
 void Dataset::WaitForSums()
 {
-    for (QThread *thread : std::as_const(m_sumThreads))
-        thread->wait();
-    QCoreApplication::sendPostedEvents(this);
+    while (!m_sumsReady && !m_threads.isEmpty()) {
+        for (QThread *thread : std::as_const(m_threads))
+            thread->wait();
+        QCoreApplication::sendPostedEvents(this);
+    }
 }
 
 int Dataset::rowCount(const QModelIndex &parent) const

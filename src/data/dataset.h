@@ -14,6 +14,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <functional>
 
 class QSqlDatabase;
 
@@ -65,8 +66,16 @@ public:
     void Close();
     bool IsOpen() const { return m_open; }
 
-    // Exact record count (0 when closed).
+    // Exact record count (0 when closed). While a count is computed aside (CountReady()
+    // false) it is the rows known so far, at least the first block.
     int RecordCount() const { return m_count; }
+    // Grids whose windows re-open per keystroke count large results aside: Open shows the
+    // first block at once, and the rows grow to the exact count when it is ready
+    // (CountChanged() follows). Off by default, so every other caller reads an exact count.
+    void SetCountAside(bool aside) { m_countAside = aside; }
+    bool CountReady() const { return m_countReady; }
+    // Waits for a count being computed aside (exports, tests and the benchmark).
+    void WaitForCount();
     QStringList FieldNames() const { return m_fields; }
     int FieldIndex(const QString &field) const; // -1 when absent; case-insensitive
     // A row's value, fetched with its block when not held. Throws DbError on an engine
@@ -130,6 +139,7 @@ public:
 signals:
     void CurrentRowChanged(int row);
     void SumsChanged();
+    void CountChanged();
 
 private:
     using Row = QVector<QVariant>;
@@ -142,6 +152,13 @@ private:
     QVector<Row> fetchBlock(int block) const;
     void clearBlocks();
     void refreshSums();
+    void refreshCount();
+    void countReady(int count);
+    // Runs `sql` on a connection of its own in a thread and hands its first row to `done`
+    // on this object's thread (an empty row on an engine error).
+    void runAside(const QString &sql, std::function<void(const QVariantList &)> done);
+    // Results in an open transaction or in memory are visible to this connection only.
+    static bool canRunAside();
     int positionOf(const QVariant &key) const;
 
     QString m_name;
@@ -164,5 +181,10 @@ private:
     QHash<QString, double> m_sums; // lower-case name -> sum
     bool m_sumsReady = true;
     int m_sumGeneration = 0;
-    QList<QThread *> m_sumThreads;
+    QList<QThread *> m_threads;
+
+    bool m_countAside = false;
+    bool m_countReady = true;
+    bool m_lastPending = false; // Last() asked for while counting
+    int m_countGeneration = 0;
 };

@@ -100,6 +100,9 @@ Tdmfm::Tdmfm(const QString &path, QObject *parent)
     ADOQuery4 = new Dataset(QStringLiteral("ADOQuery4"), QString(), QString(), this);
     ADOTable4 = new Dataset(QStringLiteral("ADOTable4"), QStringLiteral("sp"),
                             QStringLiteral("select * from sp"), this);
+    // The lists filtered per keystroke show their first rows before the count is in.
+    for (Dataset *grid : {ADOQuery12, ADOQuery5, ADOQuery13, ADOQuery9})
+        grid->SetCountAside(true);
 
     m_checkpointTimer = new QTimer(this);
     m_checkpointTimer->setInterval(checkpointIntervalMs);

@@ -4,6 +4,7 @@
 #include "data/db.h"
 #include "data/dm.h"
 
+#include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
@@ -114,7 +115,7 @@ private slots:
     {
         const int n = Dataset::BlockSize() * (Dataset::MaxBlocks() + 3) + 7;
         addManyLines(n);
-        Dataset &lines = *m_dm->ADOQuery13;
+        Dataset &lines = *m_dm->ADOTable2;
         lines.Open(QStringLiteral("select * from data1 where \"2\" >= ?"), {2});
         QCOMPARE(lines.RecordCount(), n - 1);
         QCOMPARE(lines.HeldBlocks(), 1);
@@ -183,7 +184,7 @@ private slots:
     {
         const int n = Dataset::BlockSize() * 2 + 3;
         addManyLines(n);
-        Dataset &lines = *m_dm->ADOQuery13;
+        Dataset &lines = *m_dm->ADOTable2;
         lines.Open(QStringLiteral("select * from data1"));
         QCOMPARE(lines.Value(Dataset::BlockSize(), QStringLiteral("ID")).toInt(),
                  Dataset::BlockSize() + 1);
@@ -200,7 +201,7 @@ private slots:
     {
         const int n = Dataset::SmallResult() + 1;
         addManyLines(n);
-        Dataset &lines = *m_dm->ADOQuery13;
+        Dataset &lines = *m_dm->ADOTable2;
         lines.RequestSums({QStringLiteral("2"), QStringLiteral("6")});
         lines.Open(QStringLiteral("select * from data1"));
         QCOMPARE(lines.RecordCount(), n);
@@ -212,6 +213,70 @@ private slots:
         lines.WaitForSums();
         QVERIFY(lines.SumsReady());
         QCOMPARE(lines.Sum(QStringLiteral("2")), double(n) * (n + 1) / 2 - 1);
+    }
+
+    // A grid that counts aside shows its first block at once and grows to the exact count
+    // when it is in; Last() then goes to the real last row. Others count before Open
+    // returns, and so does a grid inside a transaction (its rows are this connection's).
+    void countFollowsTheFirstBlock()
+    {
+        addManyLines(1000);
+        Dataset &lines = *m_dm->ADOQuery13;
+        QSignalSpy counted(&lines, &Dataset::CountChanged);
+        QSignalSpy inserted(&lines, &QAbstractItemModel::rowsInserted);
+        lines.Open(QStringLiteral("select * from data1"));
+        QVERIFY(!lines.CountReady());
+        QCOMPARE(lines.RecordCount(), Dataset::BlockSize());
+        lines.Last();
+        QTRY_VERIFY(lines.CountReady());
+        QCOMPARE(counted.count(), 1);
+        QCOMPARE(lines.RecordCount(), 1000);
+        QCOMPARE(inserted.count(), 1);
+        QCOMPARE(inserted.first().at(1).toInt(), Dataset::BlockSize());
+        QCOMPARE(inserted.first().at(2).toInt(), 999);
+        QCOMPARE(lines.CurrentRow(), 999);
+        QCOMPARE(lines.Field(QStringLiteral("2")).toInt(), 1000);
+
+        Dataset &exact = *m_dm->ADOTable2;
+        exact.Open(QStringLiteral("select * from data1"));
+        QVERIFY(exact.CountReady());
+        QCOMPARE(exact.RecordCount(), 1000);
+        {
+            Db::Transaction transaction;
+            lines.Open(QStringLiteral("select * from data1 where \"2\" > 100"));
+            QVERIFY(lines.CountReady());
+            QCOMPARE(lines.RecordCount(), 900);
+        }
+    }
+
+    // A new Open drops the count of the statement before it, and a row edited or deleted
+    // while counting is counted again, so the count is the statement's as it stands.
+    void countFollowsReopenAndEdits()
+    {
+        addManyLines(1000);
+        Dataset &lines = *m_dm->ADOQuery13;
+        QSignalSpy inserted(&lines, &QAbstractItemModel::rowsInserted);
+        lines.Open(QStringLiteral("select * from data1"));
+        lines.Open(QStringLiteral("select * from data1 where \"2\" <= ?"), {600});
+        lines.WaitForCount();
+        QCOMPARE(lines.RecordCount(), 600);
+        for (const QList<QVariant> &args : std::as_const(inserted))
+            QVERIFY(args.at(2).toInt() < 600);
+
+        lines.Open(QStringLiteral("select * from data1 where \"2\" <= ?"), {600});
+        lines.Post(0, {{QStringLiteral("2"), 5000}}); // no longer in the statement
+        lines.DeleteRow(1);
+        QCOMPARE(lines.RecordCount(), Dataset::BlockSize() - 1);
+        lines.WaitForCount();
+        QCOMPARE(lines.RecordCount(), 598);
+        QCOMPARE(lines.Value(597, QStringLiteral("2")).toInt(), 600);
+
+        // Closing drops an unfinished count too.
+        lines.Open(QStringLiteral("select * from data1"));
+        lines.Close();
+        QVERIFY(lines.CountReady());
+        QTest::qWait(50);
+        QCOMPARE(lines.RecordCount(), 0);
     }
 
     // Products have no key column: their datasets select the row identity and write
