@@ -1,5 +1,6 @@
 #include "catalogue/workbook.h"
 
+#include <QDataStream>
 #include <QFile>
 #include <QHash>
 #include <QXmlStreamReader>
@@ -8,6 +9,13 @@
 #include <unzip.h>
 
 #include <algorithm>
+
+#ifdef Q_OS_UNIX
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
 
 namespace Workbook {
 
@@ -39,7 +47,7 @@ void putCell(Sheet *sheet, int row, int column, const QVariant &value)
     cells[column] = value;
 }
 
-ReadError readXls(const QString &path, const QString &sheetName, Sheet *sheet)
+ReadError readXlsHere(const QString &path, const QString &sheetName, Sheet *sheet)
 {
     const void *handle = nullptr;
     const QByteArray name = QFile::encodeName(path);
@@ -100,6 +108,72 @@ ReadError readXls(const QString &path, const QString &sheetName, Sheet *sheet)
     freexl_close(handle);
     return ReadError::None;
 }
+
+#ifdef Q_OS_UNIX
+// FreeXL can read and write past its buffers on a damaged .xls, so the sheet is read in a
+// child process: a file that breaks the library ends the child, never the till, and is
+// refused as unreadable. The child hands the cells back through a pipe.
+ReadError readXls(const QString &path, const QString &sheetName, Sheet *sheet)
+{
+    int channel[2];
+    if (pipe(channel) != 0)
+        return readXlsHere(path, sheetName, sheet);
+    const pid_t child = fork();
+    if (child < 0) {
+        close(channel[0]);
+        close(channel[1]);
+        return readXlsHere(path, sheetName, sheet);
+    }
+    if (child == 0) {
+        close(channel[0]);
+        Sheet cells;
+        const ReadError error = readXlsHere(path, sheetName, &cells);
+        QByteArray bytes;
+        QDataStream out(&bytes, QIODevice::WriteOnly);
+        out << static_cast<int>(error) << cells;
+        const char *data = bytes.constData();
+        qsizetype left = bytes.size();
+        while (left > 0) {
+            const ssize_t written = write(channel[1], data, static_cast<size_t>(left));
+            if (written <= 0)
+                _exit(2);
+            data += written;
+            left -= written;
+        }
+        _exit(0);
+    }
+    close(channel[1]);
+    QByteArray bytes;
+    char buffer[65536];
+    // A file that makes the library loop for ever is given up after half a minute.
+    pollfd wait{channel[0], POLLIN, 0};
+    while (poll(&wait, 1, 30000) > 0) {
+        const ssize_t got = read(channel[0], buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        bytes.append(buffer, got);
+    }
+    close(channel[0]);
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
+        return ReadError::CannotOpen;
+    QDataStream in(bytes);
+    int error = 0;
+    Sheet cells;
+    in >> error >> cells;
+    if (in.status() != QDataStream::Ok)
+        return ReadError::CannotOpen;
+    *sheet = std::move(cells);
+    return static_cast<ReadError>(error);
+}
+#else
+ReadError readXls(const QString &path, const QString &sheetName, Sheet *sheet)
+{
+    return readXlsHere(path, sheetName, sheet);
+}
+#endif
 
 // One member of a zip container, or an empty array when it is absent or unreadable.
 QByteArray zipMember(unzFile zip, const char *member, bool *found = nullptr)
