@@ -240,9 +240,22 @@ void TestXstj::chartsForTheAdministratorOnly()
     QVERIFY(!child<SalesChart>("monthChart")->isVisible());
     QVERIFY(!child<SalesChart>("dayChart")->isVisible());
     QVERIFY(child<QPushButton>("monthProfitButton")->isVisible());
-    xstj->hide();
+    // The hidden charts keep their space: the query boxes and buttons stay where and as
+    // large as the administrator sees them, instead of stretching across the page.
+    const char *const side[] = {"monthYearBox", "monthProfitButton", "daySalesButton"};
+    QList<QRect> withoutCharts;
+    for (const char *name : side)
+        withoutCharts << child<QWidget>(name)->geometry();
     xstj->ApplyOperator(QStringLiteral("超级管理员"));
     QVERIFY(!child<SalesChart>("monthChart")->isHidden());
+    QCoreApplication::processEvents();
+    for (qsizetype i = 0; i < std::ssize(side); ++i) {
+        const QRect shown = child<QWidget>(side[i])->geometry();
+        QCOMPARE(shown.size(), withoutCharts.at(i).size());
+        QVERIFY((shown.topLeft() - withoutCharts.at(i).topLeft()).manhattanLength() <= 2);
+    }
+    QVERIFY(child<QWidget>("monthProfitButton")->width() < xstj->width() / 3);
+    xstj->hide();
 }
 
 void TestXstj::reopeningShowsNewSales()
