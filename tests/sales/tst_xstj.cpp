@@ -11,6 +11,7 @@
 #include "sales/Unit4.h"
 #include "sales/salelinepanel.h"
 #include "sales/saleschart.h"
+#include "shell/skins/skins.h"
 
 #include "components/printing.h"
 
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -82,6 +84,7 @@ private slots:
     void chartsForTheAdministratorOnly();
     void reopeningShowsNewSales();
     void exportAndPrintTheLines();
+    void gridsKeepTheirFontInEveryLook();
 
 private:
     Fixture m_fixture;
@@ -306,3 +309,24 @@ void TestXstj::exportAndPrintTheLines()
 
 ZENTRIK_TEST_MAIN(TestXstj)
 #include "tst_xstj.moc"
+
+// The grids are laid out for their own font: no look may put a larger one over it, or the
+// serial numbers and dates are cut short.
+void TestXstj::gridsKeepTheirFontInEveryLook()
+{
+    QVERIFY(m_fixture.Login());
+    for (int skin = -1; skin < Skins::Count(); ++skin) {
+        qApp->setStyleSheet(Skins::Sheet(skin));
+        xstj->show();
+        QVERIFY(QTest::qWaitForWindowExposed(xstj));
+        for (const char *name : {"summaryGrid", "lineGrid"}) {
+            QTableView *view = child<DataGrid>(name)->view();
+            QCOMPARE(QFontInfo(view->font()).pixelSize(), 13);
+            QCOMPARE(view->verticalHeader()->defaultSectionSize(),
+                     QFontMetrics(view->font()).height() + 10);
+            QCOMPARE(view->horizontalHeader()->font().pixelSize(), 13);
+        }
+        xstj->hide();
+    }
+    qApp->setStyleSheet(QString());
+}
