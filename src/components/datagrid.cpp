@@ -556,6 +556,8 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent)
     m_view->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_view->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_view->viewport()->installEventFilter(this);
+    m_view->installEventFilter(this);
+    m_header->installEventFilter(this);
 
     // The selected row stays clearly marked while the focus is elsewhere (the cashier
     // types into the code box, not into the grid).
@@ -567,6 +569,7 @@ DataGrid::DataGrid(QWidget *parent) : QWidget(parent)
     m_view->setPalette(palette);
 
     m_footer = new Footer(this, m_model, m_view);
+    m_footer->installEventFilter(this);
     // The view's own horizontal scroll bar would sit between the rows and the footer;
     // this one below the footer mirrors it.
     m_hbar = new QScrollBar(Qt::Horizontal, this);
@@ -859,6 +862,17 @@ QString DataGrid::CellText(const QVariant &value)
 
 bool DataGrid::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::FontChange &&
+        (watched == m_view || watched == m_header || watched == m_footer)) {
+        // A style sheet polishing the grid puts back the font the widget had when it was
+        // first polished; the grid's own font and row heights are put back over it.
+        const QFont own = gridFont(watched != m_view);
+        const QFont now = static_cast<QWidget *>(watched)->font();
+        if (!m_settingFont && (now.pixelSize() != own.pixelSize() || now.bold() != own.bold() ||
+                               now.family() != own.family()))
+            updateMetrics();
+        return false;
+    }
     if (watched == m_view->viewport()) {
         if (event->type() == QEvent::Resize) {
             // Only a change of width refits: the scroll bar below the footer appearing
@@ -957,15 +971,23 @@ void DataGrid::sectionResized(int column, int oldSize, int newSize)
             m_weights[i] = m_header->sectionSize(i);
 }
 
-void DataGrid::updateMetrics()
+QFont DataGrid::gridFont(bool bold) const
 {
     QFont font(QStringLiteral("宋体"));
     font.setPixelSize(m_fontPixels);
-    QFont bold = font;
-    bold.setBold(true);
+    font.setBold(bold);
+    return font;
+}
+
+void DataGrid::updateMetrics()
+{
+    const QFont font = gridFont(false);
+    const QFont bold = gridFont(true);
+    m_settingFont = true;
     m_view->setFont(font);
     m_header->setFont(bold);
     m_footer->setFont(bold);
+    m_settingFont = false;
 
     const int rowHeight = QFontMetrics(font).height() + 10;
     const int titleLine = QFontMetrics(bold).height() + 10;

@@ -117,6 +117,7 @@ private:
     void applyColumns();
     void fitColumns();
     void sectionResized(int column, int oldSize, int newSize);
+    QFont gridFont(bool bold) const;
     void updateMetrics();
     void syncScrollBar();
 
@@ -130,6 +131,7 @@ private:
     QList<double> m_weights; // design widths, updated when the user resizes a column
     int m_fontPixels = 16;
     bool m_fitting = false;
-    bool m_syncing = false; // the current row is being copied between view and dataset
+    bool m_settingFont = false; // the grid is setting its own fonts
+    bool m_syncing = false;     // the current row is being copied between view and dataset
     int m_rowAtPress = -1;
 };

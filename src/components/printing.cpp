@@ -2,7 +2,9 @@
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QLineF>
 #include <QPainter>
+#include <QPen>
 #include <QPrinter>
 #include <QPrinterInfo>
 #include <QRect>
@@ -38,7 +40,18 @@ void paintText(QPainter &painter, const PrintItem &item)
 
 void paintRule(QPainter &painter, const PrintItem &item)
 {
-    painter.fillRect(QRect(item.pos, QSize(item.width, std::max(item.height, 1))), Qt::black);
+    const QRectF rule(item.pos, QSizeF(item.width, std::max(item.height, 1)));
+    painter.fillRect(rule, Qt::black);
+    // Scaled down (the whole-page preview, a picture of the page) a rule thinner than a
+    // pixel may cover no pixel's centre and vanish; a one-pixel line along its middle
+    // keeps it, and at full size the line lies inside the rule.
+    painter.save();
+    painter.setPen(QPen(Qt::black, 0));
+    if (rule.width() >= rule.height())
+        painter.drawLine(QLineF(rule.left(), rule.center().y(), rule.right(), rule.center().y()));
+    else
+        painter.drawLine(QLineF(rule.center().x(), rule.top(), rule.center().x(), rule.bottom()));
+    painter.restore();
 }
 
 } // namespace

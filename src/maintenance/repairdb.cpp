@@ -50,7 +50,6 @@ Trepair::Trepair(QWidget *parent) : QDialog(parent), m_ui(new Ui::Trepair)
     // The panels sit on the window's own background, whatever the skin paints there.
     m_ui->scrollArea->viewport()->setAutoFillBackground(false);
     m_ui->scrollContents->setAutoFillBackground(false);
-    m_ui->restoreWarning->setStyleSheet(QStringLiteral("color: #c00000;"));
     // The visible area ends with the backup panel; the restore panel is scrolled to.
     setFixedSize(width(), m_ui->titleStrip->maximumHeight() + m_ui->backupPanel->maximumHeight());
 

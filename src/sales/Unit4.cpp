@@ -142,6 +142,13 @@ void Txstj::buildCharts()
                                 QColor(0xFF, 0x8C, 0x00), m_ui->dayChartHolder);
     m_dayChart->setObjectName(QStringLiteral("dayChart"));
     m_ui->dayChartHolderLayout->addWidget(m_dayChart);
+    // An operator who may not see the charts still gets the page laid out as designed: the
+    // hidden charts keep their space, so the query boxes and buttons stay at their size.
+    for (SalesChart *chart : {m_monthChart, m_dayChart}) {
+        QSizePolicy policy = chart->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        chart->setSizePolicy(policy);
+    }
 }
 
 void Txstj::buildMenu()

@@ -2,6 +2,8 @@
 
 #include "components/bandreport.h"
 
+#include <QImage>
+#include <QPainter>
 #include <QtTest>
 
 namespace {
@@ -49,6 +51,54 @@ class TestBandReport : public QObject
     Q_OBJECT
 
 private slots:
+    // A framed band drawn at a print resolution and shown scaled down, as the whole-page
+    // preview does, keeps all four edges: a thin rule must not fall between the pixels.
+    void framesCloseAtEveryScale_data()
+    {
+        QTest::addColumn<double>("scale");
+        for (double scale : {0.08, 0.0625, 0.05, 0.043, 0.037})
+            QTest::newRow(qPrintable(QString::number(scale))) << scale;
+    }
+    void framesCloseAtEveryScale()
+    {
+        QFETCH(double, scale);
+        BandReport r;
+        r.paper = QSizeF(180, 100);
+        r.margins = QMarginsF(0, 0, 0, 0);
+        for (double height : {7.4, 10.6}) {
+            Band band;
+            band.height = height;
+            band.frameTop = band.frameLeft = band.frameRight = band.frameBottom = true;
+            r.title << band;
+        }
+        const QList<PrintItem> page = LayoutBandReport(r, 1200).first();
+        const int dotsWide = int(std::lround(180 * 1200 / 25.4));
+        const int dotsHigh = int(std::lround(18 * 1200 / 25.4));
+        QImage image(int(dotsWide * scale) + 4, int(dotsHigh * scale) + 4, QImage::Format_RGB32);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.scale(scale, scale);
+        PaintItems(painter, page);
+        painter.end();
+        auto darkIn = [&image](QRect area) {
+            area &= image.rect();
+            for (int y = area.top(); y <= area.bottom(); ++y)
+                for (int x = area.left(); x <= area.right(); ++x)
+                    if (qGray(image.pixel(x, y)) < 128)
+                        return true;
+            return false;
+        };
+        const int right = int(dotsWide * scale);
+        const int bottom = int(dotsHigh * scale);
+        const int middleY = bottom / 2, middleX = right / 2;
+        // Right edge, a column one pixel wide at the frame's right end.
+        QVERIFY(darkIn(QRect(right - 1, middleY - 2, 2, 1)));
+        // Bottom edge of the second band and the left and top edges.
+        QVERIFY(darkIn(QRect(middleX, bottom - 1, 1, 2)));
+        QVERIFY(darkIn(QRect(0, middleY - 2, 2, 1)));
+        QVERIFY(darkIn(QRect(middleX, 0, 1, 2)));
+    }
+
     void pageBreaks_data()
     {
         QTest::addColumn<int>("rows");

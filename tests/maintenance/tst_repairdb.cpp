@@ -11,6 +11,7 @@
 #include "operators/usergl.h"
 #include "shell/MAIN.h"
 #include "shell/settings.h"
+#include "shell/skins/skins.h"
 
 #include <QAction>
 #include <QDir>
@@ -90,6 +91,25 @@ private slots:
         QVERIFY(m_fixture.Login());
     }
     void cleanup() { m_fixture.Stop(); }
+
+    // The restore warning reads on the window's background in every look.
+    void restoreWarningReadsInEveryLook()
+    {
+        for (int skin = -1; skin < Skins::Count(); ++skin) {
+            MainForm->ApplySkin(skin);
+            Trepair *window = openBackupWindow();
+            QVERIFY(window);
+            auto *warning = FindWidget<QLabel>(window, "restoreWarning");
+            warning->ensurePolished();
+            const QColor text = warning->palette().color(QPalette::WindowText);
+            const QColor background = window->palette().color(QPalette::Window);
+            QVERIFY2(Skins::Contrast(text, background) >= 4.5,
+                     qPrintable(Skins::Name(skin) + QLatin1Char(' ') + text.name() +
+                                QLatin1Char(' ') + background.name()));
+            closeAndWait(window);
+        }
+        MainForm->ApplySkin(-1);
+    }
 
     void backupAndRestoreRoundTrip()
     {

@@ -7,7 +7,9 @@
 #include "fixture.h"
 #include "operators/login.h"
 #include "shell/MAIN.h"
+#include "shell/skins/skins.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
@@ -162,6 +164,28 @@ private slots:
         QVERIFY(!loginfm->isVisible());
         QVERIFY(MainForm->SessionId() != 0);
         QCOMPARE(rzRows(), 1);
+    }
+
+    // The list of names opens with rows tall enough for its font, in every look.
+    void nameListRowsFitTheirText()
+    {
+        addUser(QStringLiteral("张三"), QStringLiteral("1"));
+        showLogin();
+        QComboBox *box = LoginWindow()->userBox;
+        for (int skin = -1; skin < Skins::Count(); ++skin) {
+            MainForm->ApplySkin(skin);
+            box->showPopup();
+            QAbstractItemView *list = box->view();
+            QVERIFY(QTest::qWaitForWindowExposed(list->window()));
+            for (int row = 0; row < box->count(); ++row) {
+                const QRect rect = list->visualRect(list->model()->index(row, 0));
+                QVERIFY2(rect.height() >= list->fontMetrics().height() + 4,
+                         qPrintable(Skins::Name(skin) + QStringLiteral(": ") +
+                                    QString::number(rect.height())));
+            }
+            box->hidePopup();
+        }
+        MainForm->ApplySkin(-1);
     }
 
     void keyboardLeadsFromNameToLogin()

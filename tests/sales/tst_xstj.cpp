@@ -11,6 +11,7 @@
 #include "sales/Unit4.h"
 #include "sales/salelinepanel.h"
 #include "sales/saleschart.h"
+#include "shell/skins/skins.h"
 
 #include "components/printing.h"
 
@@ -18,6 +19,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
@@ -82,6 +84,7 @@ private slots:
     void chartsForTheAdministratorOnly();
     void reopeningShowsNewSales();
     void exportAndPrintTheLines();
+    void gridsKeepTheirFontInEveryLook();
 
 private:
     Fixture m_fixture;
@@ -240,9 +243,22 @@ void TestXstj::chartsForTheAdministratorOnly()
     QVERIFY(!child<SalesChart>("monthChart")->isVisible());
     QVERIFY(!child<SalesChart>("dayChart")->isVisible());
     QVERIFY(child<QPushButton>("monthProfitButton")->isVisible());
-    xstj->hide();
+    // The hidden charts keep their space: the query boxes and buttons stay where and as
+    // large as the administrator sees them, instead of stretching across the page.
+    const char *const side[] = {"monthYearBox", "monthProfitButton", "daySalesButton"};
+    QList<QRect> withoutCharts;
+    for (const char *name : side)
+        withoutCharts << child<QWidget>(name)->geometry();
     xstj->ApplyOperator(QStringLiteral("超级管理员"));
     QVERIFY(!child<SalesChart>("monthChart")->isHidden());
+    QCoreApplication::processEvents();
+    for (qsizetype i = 0; i < std::ssize(side); ++i) {
+        const QRect shown = child<QWidget>(side[i])->geometry();
+        QCOMPARE(shown.size(), withoutCharts.at(i).size());
+        QVERIFY((shown.topLeft() - withoutCharts.at(i).topLeft()).manhattanLength() <= 2);
+    }
+    QVERIFY(child<QWidget>("monthProfitButton")->width() < xstj->width() / 3);
+    xstj->hide();
 }
 
 void TestXstj::reopeningShowsNewSales()
@@ -293,3 +309,24 @@ void TestXstj::exportAndPrintTheLines()
 
 ZENTRIK_TEST_MAIN(TestXstj)
 #include "tst_xstj.moc"
+
+// The grids are laid out for their own font: no look may put a larger one over it, or the
+// serial numbers and dates are cut short.
+void TestXstj::gridsKeepTheirFontInEveryLook()
+{
+    QVERIFY(m_fixture.Login());
+    for (int skin = -1; skin < Skins::Count(); ++skin) {
+        qApp->setStyleSheet(Skins::Sheet(skin));
+        xstj->show();
+        QVERIFY(QTest::qWaitForWindowExposed(xstj));
+        for (const char *name : {"summaryGrid", "lineGrid"}) {
+            QTableView *view = child<DataGrid>(name)->view();
+            QCOMPARE(QFontInfo(view->font()).pixelSize(), 13);
+            QCOMPARE(view->verticalHeader()->defaultSectionSize(),
+                     QFontMetrics(view->font()).height() + 10);
+            QCOMPARE(view->horizontalHeader()->font().pixelSize(), 13);
+        }
+        xstj->hide();
+    }
+    qApp->setStyleSheet(QString());
+}
