@@ -10,8 +10,10 @@
 #include "fixture.h"
 #include "shell/MAIN.h"
 
+#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTableView>
@@ -99,6 +101,8 @@ private slots:
     void rowClickLoadsAndModifyWritesTheLoadedRow();
     void deleteAsksAndAlwaysRelists();
     void deleteSelectedAsksWithTheCount();
+    void popupRunsTheButtonsEvenWhileDeleteIsDisabled();
+    void closingKeepsPanelMemberPriceAndConditions();
     void conditionsNarrowPerKeystroke();
     void lookupHandsTheChosenProductToTheCart();
 
@@ -233,6 +237,56 @@ void TestProductWindow::deleteSelectedAsksWithTheCount()
     Form1->DeleteSelected();
     QCOMPARE(stored(), codes("B2"));
     QCOMPARE(listed(dmfm->ADOQuery12), codes("B2"));
+}
+
+void TestProductWindow::popupRunsTheButtonsEvenWhileDeleteIsDisabled()
+{
+    QMenu *menu = Form1->findChild<QMenu *>();
+    QVERIFY(menu);
+    QStringList entries;
+    QAction *deleteEntry = nullptr;
+    for (QAction *action : menu->actions()) {
+        if (action->isSeparator())
+            continue;
+        entries << action->text();
+        QVERIFY(action->isEnabled());
+        if (action->text() == QStringLiteral("删  除"))
+            deleteEntry = action;
+    }
+    QCOMPARE(entries, (QStringList{QStringLiteral("新  建"), QStringLiteral("删  除"),
+                                   QStringLiteral("多行删除"), QStringLiteral("全部记录"),
+                                   QStringLiteral("导出EXCEL"), QStringLiteral("打  印")}));
+
+    // No row clicked since opening: the button is off, the entry deletes the current row.
+    QVERIFY(!button("deleteButton")->isEnabled());
+    deleteEntry->trigger();
+    QCOMPARE(m_fixture.MessageTexts(), (QStringList{QStringLiteral("你真的要删除选中资料吗？"),
+                                                    QStringLiteral("删除成功！")}));
+    QCOMPARE(stored(), codes("A1 B2"));
+}
+
+void TestProductWindow::closingKeepsPanelMemberPriceAndConditions()
+{
+    clickRow(grid(), 1);
+    Form1->EditPanel()->show();
+    field(Form1, "conditionCodeEdit")->setText(QStringLiteral("B"));
+    Form1->hide();
+    QVERIFY(!dmfm->ADOQuery12->IsOpen());
+    QVERIFY(field(Form1, "codeEdit")->text().isEmpty());
+    QVERIFY(field(Form1, "nameEdit")->text().isEmpty());
+    QCOMPARE(field(Form1, "memberPriceEdit")->text(), QStringLiteral("8"));
+
+    Form1->show();
+    QVERIFY(QTest::qWaitForWindowExposed(Form1));
+    QVERIFY(Form1->EditPanel()->isVisible());
+    QCOMPARE(Form1->LoadedCode(), QStringLiteral("B2"));
+    QCOMPARE(field(Form1, "conditionCodeEdit")->text(), QStringLiteral("B"));
+    QCOMPARE(listed(dmfm->ADOQuery12), codes("A1 B2 C3")); // opening lists all anyway
+    QVERIFY(!button("deleteButton")->isEnabled());
+    QVERIFY(!button("panelModifyButton")->isEnabled());
+    Form1->EditPanel()->hide();
+    field(Form1, "conditionCodeEdit")->clear();
+    field(Form1, "memberPriceEdit")->clear();
 }
 
 void TestProductWindow::conditionsNarrowPerKeystroke()
