@@ -2,6 +2,7 @@
 
 #include "data/db.h"
 #include "data/mylib.h"
+#include "data/textindex.h"
 
 namespace Products {
 
@@ -138,16 +139,38 @@ QString ListAllSql()
     return QStringLiteral("select %1, * from sp").arg(Db::RowIdColumn());
 }
 
-QString ConditionSql(const Conditions &conditions, QVariantList *params)
+namespace {
+
+// "select <columns> from sp where <condition>" and a LIKE for every filled condition text,
+// the rows read through the substring index when a text lets it narrow them.
+QString filteredSql(const QString &columns, const QString &condition,
+                    const QList<QPair<const char16_t *, QString>> &contains, QVariantList *params)
 {
     params->clear();
-    QString sql = ListAllSql() + QStringLiteral(" where 销售单价<>0");
-    appendLike(&sql, params, u"商品编码", conditions.code);
-    appendLike(&sql, params, u"商品类别", conditions.category);
-    appendLike(&sql, params, u"商品名称", conditions.name);
-    appendLike(&sql, params, u"规格型号", conditions.specification);
-    appendLike(&sql, params, u"供货商", conditions.supplier);
+    QList<QPair<QString, QString>> filled;
+    for (const auto &[column, text] : contains)
+        if (!text.isEmpty())
+            filled << qMakePair(QString::fromUtf16(column), text);
+    QString sql =
+        QStringLiteral("select %1 from %2 where %3")
+            .arg(columns, TextIndex::From(QStringLiteral("sp"), filled, params), condition);
+    for (const auto &[column, text] : contains)
+        appendLike(&sql, params, column, text);
     return sql;
+}
+
+} // namespace
+
+QString ConditionSql(const Conditions &conditions, QVariantList *params)
+{
+    return filteredSql(QStringLiteral("sp.%1, sp.*").arg(Db::RowIdColumn()),
+                       QStringLiteral("销售单价<>0"),
+                       {{u"商品编码", conditions.code},
+                        {u"商品类别", conditions.category},
+                        {u"商品名称", conditions.name},
+                        {u"规格型号", conditions.specification},
+                        {u"供货商", conditions.supplier}},
+                       params);
 }
 
 QString LookupListSql()
@@ -159,13 +182,12 @@ QString LookupListSql()
 
 QString LookupConditionSql(const Conditions &conditions, QVariantList *params)
 {
-    params->clear();
-    QString sql = QStringLiteral("select * from sp where 销售单价>0");
-    appendLike(&sql, params, u"商品名称", conditions.name);
-    appendLike(&sql, params, u"商品编码", conditions.code);
-    appendLike(&sql, params, u"规格型号", conditions.specification);
-    appendLike(&sql, params, u"商品类别", conditions.category);
-    return sql;
+    return filteredSql(QStringLiteral("sp.*"), QStringLiteral("销售单价>0"),
+                       {{u"商品名称", conditions.name},
+                        {u"商品编码", conditions.code},
+                        {u"规格型号", conditions.specification},
+                        {u"商品类别", conditions.category}},
+                       params);
 }
 
 } // namespace Products

@@ -46,6 +46,20 @@ QString unordered(const QString &sql)
     return sql.left(match.capturedStart());
 }
 
+// A value as the engine's sum() counts it: numbers as they are, a text by its leading
+// number (0 without one), nothing for a null.
+double numericValue(const QVariant &value)
+{
+    if (value.isNull())
+        return 0;
+    if (value.typeId() != QMetaType::QString && value.typeId() != QMetaType::QByteArray)
+        return value.toDouble();
+    static const QRegularExpression leading(
+        QStringLiteral("^\\s*[+-]?(\\d+(\\.\\d*)?|\\.\\d+)([eE][+-]?\\d+)?"));
+    const QRegularExpressionMatch match = leading.match(value.toString());
+    return match.hasMatch() ? match.captured().trimmed().toDouble() : 0;
+}
+
 } // namespace
 
 Dataset::Dataset(const QString &name, const QString &baseTable, const QString &initialSql,
@@ -56,8 +70,8 @@ Dataset::Dataset(const QString &name, const QString &baseTable, const QString &i
 
 Dataset::~Dataset()
 {
-    ++m_sumGeneration;
-    ++m_countGeneration;
+    ++*m_sumGeneration;
+    ++*m_countGeneration;
     for (QThread *thread : std::as_const(m_threads))
         thread->wait();
 }
@@ -120,10 +134,10 @@ void Dataset::Open(const QString &sql, const QVariantList &params)
     }
     m_sortField.clear();
     m_open = true;
-    ++m_sumGeneration;
+    ++*m_sumGeneration;
     m_sums.clear();
     m_sumsReady = m_sumFields.isEmpty();
-    ++m_countGeneration;
+    ++*m_countGeneration;
     m_countReady = !countAside;
     m_lastPending = false;
     endResetModel();
@@ -160,10 +174,10 @@ void Dataset::Close()
     m_sortField.clear();
     endResetModel();
     m_current = -1;
-    ++m_sumGeneration;
+    ++*m_sumGeneration;
     m_sums.clear();
     m_sumsReady = true;
-    ++m_countGeneration;
+    ++*m_countGeneration;
     m_countReady = true;
     m_lastPending = false;
     emit CurrentRowChanged(m_current);
@@ -437,7 +451,7 @@ double Dataset::Sum(const QString &field) const
 
 void Dataset::refreshSums()
 {
-    const int generation = ++m_sumGeneration;
+    const int generation = ++*m_sumGeneration;
     QStringList fields;
     QStringList terms;
     for (const QString &field : std::as_const(m_sumFields))
@@ -447,6 +461,21 @@ void Dataset::refreshSums()
         }
     m_sums.clear();
     if (terms.isEmpty() || m_count == 0) {
+        m_sumsReady = true;
+        emit SumsChanged();
+        return;
+    }
+    // A result that fits in its first block is held whole: summing it needs no second read
+    // of the table, which is what a filter matching few of many rows would cost.
+    if (const auto first = m_blocks.constFind(0);
+        m_countReady && first != m_blocks.cend() && first->size() == m_count) {
+        for (const QString &field : std::as_const(fields)) {
+            const int column = FieldIndex(field);
+            double sum = 0;
+            for (const Row &r : *first)
+                sum += numericValue(r[column]);
+            m_sums.insert(field, sum);
+        }
         m_sumsReady = true;
         emit SumsChanged();
         return;
@@ -465,8 +494,8 @@ void Dataset::refreshSums()
     }
     m_sumsReady = false;
     emit SumsChanged();
-    runAside(sql, [this, generation, fields](const QVariantList &row) {
-        if (generation != m_sumGeneration)
+    runAside(sql, m_sumGeneration, generation, [this, generation, fields](const QVariantList &row) {
+        if (generation != *m_sumGeneration)
             return;
         // On an engine error the footer stays empty; the rows themselves are unaffected.
         m_sums.clear();
@@ -483,20 +512,23 @@ bool Dataset::canRunAside()
     return !Db::InTransaction() && !path.isEmpty() && path != QStringLiteral(":memory:");
 }
 
-void Dataset::runAside(const QString &sql, std::function<void(const QVariantList &)> done)
+void Dataset::runAside(const QString &sql, const Generation &generation, int current,
+                       std::function<void(const QVariantList &)> done)
 {
     const QString path = Db::FilePath();
     const QVariantList params = m_params;
-    QThread *thread = QThread::create([this, path, sql, params, done = std::move(done)] {
-        QVariantList row;
-        try {
-            row = Db::FirstRowAside(path, sql, params);
-        } catch (const DbError &) {
-            row.clear();
-        }
-        QMetaObject::invokeMethod(
-            this, [done, row] { done(row); }, Qt::QueuedConnection);
-    });
+    QThread *thread =
+        QThread::create([this, path, sql, params, generation, current, done = std::move(done)] {
+            QVariantList row;
+            try {
+                row = Db::FirstRowAside(path, sql, params,
+                                        [generation, current] { return *generation != current; });
+            } catch (const DbError &) {
+                row.clear();
+            }
+            QMetaObject::invokeMethod(
+                this, [done, row] { done(row); }, Qt::QueuedConnection);
+        });
     m_threads << thread;
     connect(thread, &QThread::finished, this, [this, thread] {
         m_threads.removeOne(thread);
@@ -507,11 +539,11 @@ void Dataset::runAside(const QString &sql, std::function<void(const QVariantList
 
 void Dataset::refreshCount()
 {
-    const int generation = ++m_countGeneration;
+    const int generation = ++*m_countGeneration;
     m_countReady = false;
-    runAside(QStringLiteral("select count(*) from (%1)").arg(unordered(m_sql)),
-             [this, generation](const QVariantList &row) {
-                 if (generation != m_countGeneration)
+    runAside(QStringLiteral("select count(*) from (%1)").arg(unordered(m_sql)), m_countGeneration,
+             generation, [this, generation](const QVariantList &row) {
+                 if (generation != *m_countGeneration)
                      return;
                  // On an engine error the rows known so far stay the count.
                  countReady(row.isEmpty() ? m_count : row.first().toInt());

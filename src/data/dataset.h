@@ -14,7 +14,9 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVector>
+#include <atomic>
 #include <functional>
+#include <memory>
 
 class QSqlDatabase;
 
@@ -143,6 +145,9 @@ signals:
 
 private:
     using Row = QVector<QVariant>;
+    // Each open, edit and deletion starts a new generation of the sums and of the count;
+    // work still running aside for an older one is stopped and its result dropped.
+    using Generation = std::shared_ptr<std::atomic<int>>;
     QString keyField() const;
     QVariant keyOf(int row) const;
     // The statement in the current order: the sort field, then the row key.
@@ -155,8 +160,10 @@ private:
     void refreshCount();
     void countReady(int count);
     // Runs `sql` on a connection of its own in a thread and hands its first row to `done`
-    // on this object's thread (an empty row on an engine error).
-    void runAside(const QString &sql, std::function<void(const QVariantList &)> done);
+    // on this object's thread (an empty row on an engine error or when stopped).
+    // The work ends early once `generation` has moved on from `current`.
+    void runAside(const QString &sql, const Generation &generation, int current,
+                  std::function<void(const QVariantList &)> done);
     // Results in an open transaction or in memory are visible to this connection only.
     static bool canRunAside();
     int positionOf(const QVariant &key) const;
@@ -180,11 +187,11 @@ private:
     QStringList m_sumFields;
     QHash<QString, double> m_sums; // lower-case name -> sum
     bool m_sumsReady = true;
-    int m_sumGeneration = 0;
+    Generation m_sumGeneration = std::make_shared<std::atomic<int>>(0);
     QList<QThread *> m_threads;
 
     bool m_countAside = false;
     bool m_countReady = true;
     bool m_lastPending = false; // Last() asked for while counting
-    int m_countGeneration = 0;
+    Generation m_countGeneration = std::make_shared<std::atomic<int>>(0);
 };

@@ -1,7 +1,10 @@
 #include "data/db.h"
 
+#include <sqlite3.h>
+
 #include <QAtomicInt>
 #include <QHash>
+#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -122,7 +125,26 @@ void ConfigureConnection(QSqlDatabase &db)
     runOn(db, QStringLiteral("PRAGMA wal_autocheckpoint=0"));
 }
 
-QVariantList FirstRowAside(const QString &path, const QString &sql, const QVariantList &params)
+namespace {
+
+// Lets a statement on `db` end early: `stop` is asked every few thousand engine steps, and
+// the statement fails as interrupted once it answers true.
+void stopWhen(const QSqlDatabase &db, const std::function<bool()> *stop)
+{
+    const QVariant handle = db.driver()->handle();
+    if (!stop || !*stop || qstrcmp(handle.typeName(), "sqlite3*") != 0)
+        return;
+    sqlite3 *engine = *static_cast<sqlite3 *const *>(handle.constData());
+    sqlite3_progress_handler(
+        engine, 4000,
+        [](void *asked) { return (*static_cast<const std::function<bool()> *>(asked))() ? 1 : 0; },
+        const_cast<std::function<bool()> *>(stop));
+}
+
+} // namespace
+
+QVariantList FirstRowAside(const QString &path, const QString &sql, const QVariantList &params,
+                           const std::function<bool()> &stop)
 {
     static QAtomicInt counter;
     const QString name = QStringLiteral("zentrik-aside-%1").arg(counter.fetchAndAddRelaxed(1));
@@ -134,6 +156,7 @@ QVariantList FirstRowAside(const QString &path, const QString &sql, const QVaria
         if (!db.open()) {
             error = db.lastError().text();
         } else {
+            stopWhen(db, &stop);
             QSqlQuery query(db);
             query.setForwardOnly(true);
             bool ok = query.prepare(QStringLiteral("PRAGMA synchronous=FULL")) && query.exec();

@@ -9,6 +9,7 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QVariant>
+#include <functional>
 #include <stdexcept>
 
 // An engine error: the action that raised it ends and the application shows the
@@ -76,7 +77,10 @@ QString FilePath();
 
 // Runs `sql` on a connection of its own to the file at `path` and returns its first
 // row (empty when none). For work done aside from the program's thread; throws DbError.
-QVariantList FirstRowAside(const QString &path, const QString &sql, const QVariantList &params);
+// `stop`, when given, is asked while the statement runs: work that is no longer wanted ends
+// early, with a DbError.
+QVariantList FirstRowAside(const QString &path, const QString &sql, const QVariantList &params,
+                           const std::function<bool()> &stop = {});
 
 // All statements between construction and Commit() are stored together or not at all:
 // the destructor rolls back a transaction that was not committed. Transactions nest: an

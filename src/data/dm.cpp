@@ -3,6 +3,7 @@
 #include "data/dataset.h"
 #include "data/db.h"
 #include "data/dbproblem.h"
+#include "data/textindex.h"
 #include "data/tilllock.h"
 
 #include <QDir>
@@ -164,7 +165,7 @@ QString Tdmfm::DefaultPassword()
 
 int Tdmfm::SchemaVersion()
 {
-    return 3;
+    return 4;
 }
 
 bool Tdmfm::IsConnected() const
@@ -248,6 +249,7 @@ void Tdmfm::createSchema()
     Db::Transaction transaction;
     runScript(script);
     addShopDayTables();
+    TextIndex::Create();
     Db::InsertRow(QStringLiteral("userdb"), {{QStringLiteral("username"), AdminName()},
                                              {QStringLiteral("passwd"), DefaultPassword()}});
     Db::SetUserVersion(SchemaVersion());
@@ -274,6 +276,13 @@ void Tdmfm::upgradeSchema()
         Db::Transaction transaction;
         addShopDayTables();
         Db::SetUserVersion(3);
+        transaction.Commit();
+    }
+    if (version < 4) {
+        // Reads every product and sale line once to fill the substring indexes.
+        Db::Transaction transaction;
+        TextIndex::Create();
+        Db::SetUserVersion(4);
         transaction.Commit();
     }
 }

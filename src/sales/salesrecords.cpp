@@ -2,6 +2,7 @@
 
 #include "data/db.h"
 #include "data/mylib.h"
+#include "data/textindex.h"
 
 #include <QMap>
 #include <QRegularExpression>
@@ -114,14 +115,19 @@ QDate ParseDate(const QString &text)
 
 SqlStatement FilteredLines(const SalesFilter &filter)
 {
-    SqlStatement statement{QStringLiteral("select * from data1 where 1 = 1"), {}};
-    const QList<QPair<QString, QString>> contains = {
-        {QStringLiteral("d"), filter.category},      {QStringLiteral("a"), filter.name},
-        {QStringLiteral("h"), filter.saleNumber},    {QStringLiteral("c"), filter.code},
-        {QStringLiteral("b"), filter.specification}, {QStringLiteral("i"), filter.operatorName}};
-    for (const auto &[field, text] : contains) {
-        if (text.isEmpty())
-            continue;
+    QList<QPair<QString, QString>> contains;
+    for (const auto &[field, text] : {qMakePair(QStringLiteral("d"), filter.category),
+                                      qMakePair(QStringLiteral("a"), filter.name),
+                                      qMakePair(QStringLiteral("h"), filter.saleNumber),
+                                      qMakePair(QStringLiteral("c"), filter.code),
+                                      qMakePair(QStringLiteral("b"), filter.specification),
+                                      qMakePair(QStringLiteral("i"), filter.operatorName)})
+        if (!text.isEmpty())
+            contains << qMakePair(field, text);
+    SqlStatement statement;
+    statement.sql = QStringLiteral("select data1.* from %1 where 1 = 1")
+                        .arg(TextIndex::From(QStringLiteral("data1"), contains, &statement.params));
+    for (const auto &[field, text] : std::as_const(contains)) {
         statement.sql += QStringLiteral(" and %1 like ? escape '\\'").arg(field);
         statement.params << ContainsPattern(text);
     }
@@ -144,8 +150,13 @@ SqlStatement FilteredSummaries(const QString &saleNumber)
 {
     if (saleNumber.isEmpty())
         return AllSummaries();
-    return {QStringLiteral("select * from data3 where a like ? escape '\\'"),
-            {ContainsPattern(saleNumber)}};
+    SqlStatement statement;
+    statement.sql =
+        QStringLiteral("select data3.* from %1 where a like ? escape '\\'")
+            .arg(TextIndex::From(QStringLiteral("data3"), {{QStringLiteral("a"), saleNumber}},
+                                 &statement.params));
+    statement.params << ContainsPattern(saleNumber);
+    return statement;
 }
 
 QList<QPair<int, double>> MonthlyTotals(int year, Measure measure)

@@ -180,6 +180,38 @@ private slots:
         QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from data1")).toInt(), 4);
     }
 
+    // A small result is summed from the rows it holds, as the engine would sum them: texts
+    // by their leading number, nulls as nothing, and edits as they were written.
+    void heldRowsSumAsTheEngineDoes()
+    {
+        const QVariantList amounts = {2.5,
+                                      QVariant(),
+                                      QStringLiteral("12abc"),
+                                      QStringLiteral("abc"),
+                                      4,
+                                      QStringLiteral(" 3 "),
+                                      QStringLiteral("1e2"),
+                                      QStringLiteral("-.5x")};
+        Db::Transaction transaction;
+        for (const QVariant &amount : amounts)
+            Db::InsertRow(QStringLiteral("data1"), {{QStringLiteral("2"), amount}});
+        transaction.Commit();
+        const auto engineSum = [] {
+            return Db::Scalar(QStringLiteral("select coalesce(sum(\"2\"), 0) from data1"))
+                .toDouble();
+        };
+        Dataset &lines = *m_dm->ADOQuery13;
+        lines.RequestSums({QStringLiteral("2")});
+        lines.Open(QStringLiteral("select * from data1"));
+        QVERIFY(lines.SumsReady());
+        QCOMPARE(lines.Sum(QStringLiteral("2")), engineSum());
+        lines.Post(1, {{QStringLiteral("2"), QStringLiteral("7.25")}});
+        lines.Post(3, {{QStringLiteral("2"), QStringLiteral("x")}});
+        QCOMPARE(lines.Sum(QStringLiteral("2")), engineSum());
+        lines.DeleteRow(0);
+        QCOMPARE(lines.Sum(QStringLiteral("2")), engineSum());
+    }
+
     void deletionMovesLaterBlocksUp()
     {
         const int n = Dataset::BlockSize() * 2 + 3;
@@ -213,6 +245,24 @@ private slots:
         lines.WaitForSums();
         QVERIFY(lines.SumsReady());
         QCOMPARE(lines.Sum(QStringLiteral("2")), double(n) * (n + 1) / 2 - 1);
+    }
+
+    // Work aside ends as soon as it is no longer wanted (a newer keystroke re-ran the
+    // statement), instead of holding a processor for a result that would be dropped.
+    void workAsideStopsWhenNoLongerWanted()
+    {
+        const QString path = m_dir->filePath(QStringLiteral("data.db"));
+        // Counting to a hundred million would take the engine many seconds.
+        const QString endless = QStringLiteral(
+            "with recursive r(x) as (select 1 union all select x + 1 from r where x < 100000000) "
+            "select count(*) from r");
+        int asked = 0;
+        QVERIFY_THROWS_EXCEPTION(
+            DbError, Db::FirstRowAside(path, endless, {}, [&asked] { return ++asked > 3; }));
+        QCOMPARE(asked, 4);
+        QCOMPARE(Db::FirstRowAside(path, QStringLiteral("select count(*) from data1"), {},
+                                   [] { return false; }),
+                 QVariantList{0});
     }
 
     // A grid that counts aside shows its first block at once and grows to the exact count

@@ -186,11 +186,50 @@ private slots:
         Db::SetUserVersion(2);
         m_dm.reset();
         m_dm = std::make_unique<Tdmfm>(path());
-        QCOMPARE(Db::UserVersion(), 3);
+        QCOMPARE(Db::UserVersion(), Tdmfm::SchemaVersion());
         QVERIFY(Db::HasColumn(QStringLiteral("data3"), QStringLiteral("rz_id")));
         QCOMPARE(Db::Scalar(QStringLiteral("select a from data3 where rz_id is null")).toString(),
                  QStringLiteral("S1"));
         QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from held, held_lines")).toInt(), 0);
+    }
+
+    // A file of version 3 gets the substring indexes, holding the rows already there.
+    void upgradeIndexesTheTextsAlreadyThere()
+    {
+        for (const QString &index : {QStringLiteral("sp_text"), QStringLiteral("data1_text"),
+                                     QStringLiteral("data3_text")}) {
+            for (const QString &change :
+                 {QStringLiteral("insert"), QStringLiteral("update"), QStringLiteral("delete")})
+                Db::Run(QStringLiteral("drop trigger %1_%2").arg(index, change));
+            Db::Run(QStringLiteral("drop table %1").arg(index));
+        }
+        Db::InsertRow(QStringLiteral("sp"),
+                      {{QStringLiteral("商品名称"), QStringLiteral("可口可乐")}});
+        Db::InsertRow(QStringLiteral("data1"), {{QStringLiteral("h"), QStringLiteral("CJG0042")}});
+        Db::InsertRow(QStringLiteral("data3"), {{QStringLiteral("a"), QStringLiteral("CJG0042")}});
+        Db::SetUserVersion(3);
+        m_dm.reset();
+        m_dm = std::make_unique<Tdmfm>(path());
+        QCOMPARE(Db::UserVersion(), Tdmfm::SchemaVersion());
+        QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from sp_text where 商品名称 like "
+                                           "'%口可乐%'"))
+                     .toInt(),
+                 1);
+        QCOMPARE(
+            Db::Scalar(QStringLiteral("select count(*) from data1_text where h like '%G0042%'"))
+                .toInt(),
+            1);
+        QCOMPARE(
+            Db::Scalar(QStringLiteral("select count(*) from data3_text where a like '%G0042%'"))
+                .toInt(),
+            1);
+        // New rows reach the index too.
+        Db::InsertRow(QStringLiteral("sp"),
+                      {{QStringLiteral("商品名称"), QStringLiteral("百事可乐")}});
+        QCOMPARE(Db::Scalar(QStringLiteral("select count(*) from sp_text where 商品名称 like "
+                                           "'%事可乐%'"))
+                     .toInt(),
+                 1);
     }
 
     void refusesFilesItCannotUse_data()
