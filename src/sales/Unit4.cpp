@@ -235,6 +235,9 @@ void Txstj::connectFilters()
 void Txstj::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    // Coming back from minimised, the window keeps its filters and the lists they gave.
+    if (event->spontaneous())
+        return;
     const QDate today = QDate::currentDate();
     m_loading = true;
     m_ui->dayMonthBox->setCurrentIndex(today.month() - 1);

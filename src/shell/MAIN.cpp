@@ -223,6 +223,12 @@ QLabel *TMainForm::StatusPanel(int index) const
 void TMainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
+    // Coming back from minimised, the sale in progress and the other windows' lists stay
+    // as they were.
+    if (event->spontaneous()) {
+        requestLogin();
+        return;
+    }
     if (xstj)
         xstj->LoadCurrentMonth();
     if (!m_ui->cartGrid->dataset())
