@@ -128,7 +128,8 @@ void ConfigureConnection(QSqlDatabase &db)
 namespace {
 
 // Lets a statement on `db` end early: `stop` is asked every few thousand engine steps, and
-// the statement fails as interrupted once it answers true.
+// the statement fails as interrupted once it answers true. Qt's SQLite driver and this
+// library use the one system SQLite, so the driver's handle is the engine's own.
 void stopWhen(const QSqlDatabase &db, const std::function<bool()> *stop)
 {
     const QVariant handle = db.driver()->handle();
