@@ -2,9 +2,7 @@
 
 #include <sqlite3.h>
 
-#include <QAtomicInt>
 #include <QHash>
-#include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlRecord>
 
@@ -127,19 +125,51 @@ void ConfigureConnection(QSqlDatabase &db)
 
 namespace {
 
-// Lets a statement on `db` end early: `stop` is asked every few thousand engine steps, and
-// the statement fails as interrupted once it answers true. Qt's SQLite driver and this
-// library use the one system SQLite, so the driver's handle is the engine's own.
-void stopWhen(const QSqlDatabase &db, const std::function<bool()> *stop)
+// Binds a value as Qt's SQLite driver binds it on the program's connection, so a statement
+// run aside sees the same values: numbers as numbers, bytes as a blob, the rest as text.
+int bindValue(sqlite3_stmt *statement, int index, const QVariant &value)
 {
-    const QVariant handle = db.driver()->handle();
-    if (!stop || !*stop || qstrcmp(handle.typeName(), "sqlite3*") != 0)
-        return;
-    sqlite3 *engine = *static_cast<sqlite3 *const *>(handle.constData());
-    sqlite3_progress_handler(
-        engine, 4000,
-        [](void *asked) { return (*static_cast<const std::function<bool()> *>(asked))() ? 1 : 0; },
-        const_cast<std::function<bool()> *>(stop));
+    if (value.isNull())
+        return sqlite3_bind_null(statement, index);
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+        return sqlite3_bind_int64(statement, index, value.toLongLong());
+    case QMetaType::Double:
+        return sqlite3_bind_double(statement, index, value.toDouble());
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        return sqlite3_bind_blob(statement, index, bytes.constData(), int(bytes.size()),
+                                 SQLITE_TRANSIENT);
+    }
+    default: {
+        const QString text = value.toString();
+        return sqlite3_bind_text16(statement, index, text.utf16(), int(text.size() * 2),
+                                   SQLITE_TRANSIENT);
+    }
+    }
+}
+
+QVariant columnValue(sqlite3_stmt *statement, int column)
+{
+    switch (sqlite3_column_type(statement, column)) {
+    case SQLITE_INTEGER:
+        return QVariant(qlonglong(sqlite3_column_int64(statement, column)));
+    case SQLITE_FLOAT:
+        return QVariant(sqlite3_column_double(statement, column));
+    case SQLITE_BLOB:
+        return QVariant(
+            QByteArray(static_cast<const char *>(sqlite3_column_blob(statement, column)),
+                       sqlite3_column_bytes(statement, column)));
+    case SQLITE_TEXT:
+        return QVariant(QString::fromUtf16(
+            static_cast<const char16_t *>(sqlite3_column_text16(statement, column)),
+            sqlite3_column_bytes16(statement, column) / 2));
+    default:
+        return QVariant();
+    }
 }
 
 } // namespace
@@ -147,37 +177,48 @@ void stopWhen(const QSqlDatabase &db, const std::function<bool()> *stop)
 QVariantList FirstRowAside(const QString &path, const QString &sql, const QVariantList &params,
                            const std::function<bool()> &stop)
 {
-    static QAtomicInt counter;
-    const QString name = QStringLiteral("zentrik-aside-%1").arg(counter.fetchAndAddRelaxed(1));
+    // A connection of the engine's own, opened and closed here: no Qt connection is shared
+    // with the thread, and the progress handler belongs to the same engine as the handle.
+    sqlite3 *db = nullptr;
+    int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE, nullptr);
+    const auto fail = [&db, &rc] {
+        const QString message =
+            db ? QString::fromUtf8(sqlite3_errmsg(db)) : QString::fromUtf8(sqlite3_errstr(rc));
+        const int code = db ? sqlite3_errcode(db) : rc;
+        sqlite3_close(db);
+        return DbError(message, code);
+    };
+    if (rc != SQLITE_OK)
+        throw fail();
+    // As long as the program's own connection waits for a lock.
+    sqlite3_busy_timeout(db, 5000);
+    if (sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr) != SQLITE_OK)
+        throw fail();
+    if (stop)
+        sqlite3_progress_handler(
+            db, 4000,
+            [](void *asked) {
+                return (*static_cast<const std::function<bool()> *>(asked))() ? 1 : 0;
+            },
+            const_cast<std::function<bool()> *>(&stop));
+    sqlite3_stmt *statement = nullptr;
+    if (sqlite3_prepare16_v2(db, sql.utf16(), int(sql.size() * 2), &statement, nullptr) !=
+        SQLITE_OK)
+        throw fail();
     QVariantList row;
-    QString error;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        if (!db.open()) {
-            error = db.lastError().text();
-        } else {
-            stopWhen(db, &stop);
-            QSqlQuery query(db);
-            query.setForwardOnly(true);
-            bool ok = query.prepare(QStringLiteral("PRAGMA synchronous=FULL")) && query.exec();
-            ok = ok && query.prepare(sql);
-            for (const QVariant &value : params)
-                query.addBindValue(value);
-            if (ok && query.exec()) {
-                if (query.next())
-                    for (int i = 0; i < query.record().count(); ++i)
-                        row << query.value(i);
-            } else {
-                error = query.lastError().text();
-            }
-            query.finish();
-            db.close();
+    for (int i = 0; i < params.size(); ++i)
+        if (bindValue(statement, i + 1, params[i]) != SQLITE_OK) {
+            sqlite3_finalize(statement);
+            throw fail();
         }
-    }
-    QSqlDatabase::removeDatabase(name);
-    if (!error.isEmpty())
-        throw DbError(error);
+    rc = sqlite3_step(statement);
+    if (rc == SQLITE_ROW)
+        for (int i = 0; i < sqlite3_column_count(statement); ++i)
+            row << columnValue(statement, i);
+    sqlite3_finalize(statement);
+    if (rc != SQLITE_ROW && rc != SQLITE_DONE)
+        throw fail();
+    sqlite3_close(db);
     return row;
 }
 

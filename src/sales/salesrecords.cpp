@@ -124,16 +124,22 @@ SqlStatement FilteredLines(const SalesFilter &filter)
                                       qMakePair(QStringLiteral("i"), filter.operatorName)})
         if (!text.isEmpty())
             contains << qMakePair(field, text);
+    const QDate from = filter.byDate ? ParseDate(filter.fromText) : QDate();
+    const QDate to = filter.byDate ? ParseDate(filter.toText) : QDate();
+    // A date range is read through the date index, in its order, whatever the texts.
+    // Without one the lines come in their own order, through the substring index or not,
+    // so the order never changes as a text grows.
     SqlStatement statement;
-    statement.sql = QStringLiteral("select data1.* from %1 where 1 = 1")
-                        .arg(TextIndex::From(QStringLiteral("data1"), contains, &statement.params));
+    statement.sql =
+        QStringLiteral("select data1.* from %1 where 1 = 1")
+            .arg(from.isValid() || to.isValid()
+                     ? QStringLiteral("data1")
+                     : TextIndex::From(QStringLiteral("data1"), contains, &statement.params));
     for (const auto &[field, text] : std::as_const(contains)) {
         statement.sql += QStringLiteral(" and %1 like ? escape '\\'").arg(field);
         statement.params << ContainsPattern(text);
     }
     if (filter.byDate) {
-        const QDate from = ParseDate(filter.fromText);
-        const QDate to = ParseDate(filter.toText);
         if (from.isValid()) {
             statement.sql += QStringLiteral(" and day1 >= ?");
             statement.params << DateText(from);

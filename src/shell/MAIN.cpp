@@ -223,18 +223,17 @@ QLabel *TMainForm::StatusPanel(int index) const
 void TMainForm::showEvent(QShowEvent *event)
 {
     QMainWindow::showEvent(event);
-    // Coming back from minimised, the sale in progress and the other windows' lists stay
-    // as they were.
-    if (event->spontaneous()) {
-        requestLogin();
-        return;
-    }
-    if (xstj)
+    // Coming back from minimised (a show by the window system), the line being edited and
+    // the sales records' lists stay as they were; the date and the rest are brought up to
+    // date as at every show.
+    const bool restored = event->spontaneous();
+    if (xstj && !restored)
         xstj->LoadCurrentMonth();
     if (!m_ui->cartGrid->dataset())
         m_ui->cartGrid->SetDataset(dmfm->ADOQuery15);
     restoreSaleCounter();
-    m_lineEditorPanel->hide();
+    if (!restored)
+        m_lineEditorPanel->hide();
     m_till->SetSaleDate(QDate::currentDate());
     if (const auto stored = Settings::UserValue(QStringLiteral("skin"))) {
         bool ok = false;

@@ -265,6 +265,33 @@ private slots:
                  QVariantList{0});
     }
 
+    // Work aside binds and reads values as the program's connection does, so a count or a
+    // sum computed aside agrees with one computed at once; a checkpoint aside copies the log.
+    void workAsideSeesTheSameValues()
+    {
+        const QString path = m_dir->filePath(QStringLiteral("data.db"));
+        const QVariantList values = {
+            QStringLiteral("5'寸 𠀀"),     42,   qlonglong(1) << 40, 2.5, QVariant(),
+            QByteArray("\x01\x00\x02", 3), true, QDate(2026, 12, 11)};
+        const QString sql = QStringLiteral("select typeof(x), x from (select ? as x)");
+        for (const QVariant &value : values) {
+            QSqlQuery here = Db::Run(sql, {value});
+            QVERIFY(here.next());
+            const QVariantList aside = Db::FirstRowAside(path, sql, {value});
+            QCOMPARE(aside.size(), 2);
+            QCOMPARE(aside[0].toString(), here.value(0).toString());
+            QCOMPARE(aside[1].isNull(), here.value(1).isNull());
+            QCOMPARE(aside[1].toString(), here.value(1).toString());
+        }
+        addLines({1, 2});
+        const QVariantList checkpoint =
+            Db::FirstRowAside(path, QStringLiteral("PRAGMA wal_checkpoint(PASSIVE)"), {});
+        QCOMPARE(checkpoint.size(), 3);
+        QCOMPARE(checkpoint[0].toInt(), 0);
+        QVERIFY(checkpoint[1].toInt() > 0);
+        QCOMPARE(checkpoint[2], checkpoint[1]);
+    }
+
     // A grid that counts aside shows its first block at once and grows to the exact count
     // when it is in; Last() then goes to the real last row. Others count before Open
     // returns, and so does a grid inside a transaction (its rows are this connection's).

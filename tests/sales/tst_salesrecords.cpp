@@ -53,6 +53,7 @@ private slots:
     void month();
     void filter_data();
     void filter();
+    void orderStaysAsTheTextGrows();
     void summariesBySaleNumber_data();
     void summariesBySaleNumber();
     void chartTotals();
@@ -139,6 +140,41 @@ void TestSalesRecords::filter()
     QFETCH(SalesFilter, filter);
     QFETCH(QString, sales);
     QCOMPARE(listed(SalesRecords::FilteredLines(filter), QStringLiteral("h")), sales);
+}
+
+// The lines keep their order while a filter text grows past the length the substring index
+// needs: with a date range in the date index's order (here the smaller quantity first), and
+// without one in their own order.
+void TestSalesRecords::orderStaysAsTheTextGrows()
+{
+    {
+        Db::Transaction transaction;
+        AddSaleLine({"T1", "可乐汽水A", "瓶", "301", "饮品", "王五", 3, 3, 3, "2014-05-06"});
+        AddSaleLine({"T1", "可乐汽水B", "瓶", "302", "饮品", "王五", 3, 3, 1, "2014-05-06"});
+        transaction.Commit();
+    }
+    for (const bool byDate : {false, true}) {
+        QList<QStringList> orders;
+        for (const QString &text :
+             {QStringLiteral("可乐"), QStringLiteral("可乐汽"), QStringLiteral("可乐汽水")}) {
+            SalesFilter filter;
+            filter.operatorName = QStringLiteral("王五");
+            filter.name = text;
+            filter.byDate = byDate;
+            filter.fromText = filter.toText = QStringLiteral("2014-05-06");
+            const SqlStatement statement = SalesRecords::FilteredLines(filter);
+            QSqlQuery query = Db::Run(statement.sql, statement.params);
+            QStringList names;
+            while (query.next())
+                names << query.value(QStringLiteral("a")).toString();
+            orders << names;
+        }
+        const QStringList expected =
+            byDate ? QStringList{QStringLiteral("可乐汽水B"), QStringLiteral("可乐汽水A")}
+                   : QStringList{QStringLiteral("可乐汽水A"), QStringLiteral("可乐汽水B")};
+        for (const QStringList &order : std::as_const(orders))
+            QCOMPARE(order, expected);
+    }
 }
 
 void TestSalesRecords::summariesBySaleNumber_data()
