@@ -87,7 +87,7 @@ Till::Recall Till::RecallHeld(qint64 heldId, bool currentPrices)
             .arg(kLineColumns),
         {heldId});
     Db::Run(QStringLiteral("update data set h=?, i=?, day1=?"),
-            {TrimControl(m_saleNumber), TrimControl(m_operator), DateText(m_saleDate)});
+            {TrimControl(m_saleNumber), TrimControl(m_operator), DateText(SaleDate())});
     if (currentPrices) {
         QSqlQuery lines = Db::Run(QStringLiteral("select id, c, \"1\", \"3\", \"4\" from data"));
         while (lines.next()) {

@@ -141,7 +141,7 @@ Till::Return Till::SettleReturn(const QString &number, const QList<ReturnLine> &
                            "\"6\",\"7\",day1) select a,b,c,d,?,?,z,?,ID,\"1\",?,\"3\",\"4\",0,"
                            "?,?,? from data1 where ID=?"),
             {TrimControl(returnNumber), TrimControl(m_operator), note, -quantity, -amount,
-             -lineProfit, DateText(m_saleDate), id});
+             -lineProfit, DateText(SaleDate()), id});
         refund += amount;
         profit += lineProfit;
         receipt.lines << ReceiptLine{sold.name, -quantity, -amount};
@@ -149,7 +149,7 @@ Till::Return Till::SettleReturn(const QString &number, const QList<ReturnLine> &
     refund = moneyOf(refund);
     receipt.saleNumber = returnNumber;
     receipt.cashier = m_operator;
-    receipt.saleDate = DateText(m_saleDate);
+    receipt.saleDate = DateText(SaleDate());
     receipt.printTime = printTime;
     receipt.total = MoneyText(-refund);
     receipt.received = receipt.total;

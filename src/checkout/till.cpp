@@ -162,7 +162,7 @@ Till::AddResult Till::AddByCode(const QString &code, double quantity)
                                            {QStringLiteral("5"), 0.0},
                                            {QStringLiteral("6"), amount},
                                            {QStringLiteral("7"), profit},
-                                           {QStringLiteral("day1"), DateText(m_saleDate)}});
+                                           {QStringLiteral("day1"), DateText(SaleDate())}});
     return AddResult::Added;
 }
 
@@ -294,7 +294,7 @@ Till::Settlement Till::Settle(const QString &cashText, const QTime &printTime)
     ReceiptData &receipt = result.receipt;
     receipt.saleNumber = number;
     receipt.cashier = m_operator;
-    receipt.saleDate = DateText(m_saleDate);
+    receipt.saleDate = DateText(SaleDate());
     receipt.printTime = printTime;
     receipt.total = MoneyText(due);
     receipt.received = receipt.total;
@@ -339,7 +339,7 @@ void Till::WriteSaleSummary(const QString &saleNumber, const ReceiptData &sale, 
                    {QStringLiteral("5"), profit},
                    {QStringLiteral("6"), 0.0},
                    {QStringLiteral("7"), 0.0},
-                   {QStringLiteral("day1"), DateText(m_saleDate)},
+                   {QStringLiteral("day1"), DateText(SaleDate())},
                    {QStringLiteral("a"), TrimControl(saleNumber)},
                    {QStringLiteral("b"), TrimControl(m_operator)},
                    {QStringLiteral("z"),

@@ -11,6 +11,7 @@
 #include <QPair>
 #include <QString>
 #include <QTime>
+#include <algorithm>
 #include <optional>
 
 struct ReceiptLine
@@ -222,8 +223,11 @@ public:
     void SetSession(qint64 id) { m_session = id; }
     qint64 Session() const { return m_session; }
     QString Operator() const { return m_operator; }
+    // The day the main window was last shown. Sales are stored and printed under it, or
+    // under today once the calendar has passed it (a till left running past midnight), so
+    // a sale's date and the date in its number agree.
     void SetSaleDate(const QDate &date) { m_saleDate = date; }
-    QDate SaleDate() const { return m_saleDate; }
+    QDate SaleDate() const { return std::max(m_saleDate, today()); }
     // The clock's date used when a new sale number is made (tests set it).
     void SetToday(const QDate &date) { m_today = date; }
 

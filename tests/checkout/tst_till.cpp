@@ -335,6 +335,24 @@ private slots:
         QCOMPARE(till().SaleNumber(), QStringLiteral("CJG1393000003 "));
     }
 
+    // A till left running past midnight stores and prints its sales under the new day; a
+    // clock set back keeps the day the window was shown.
+    void saleDateFollowsTheCalendarPastMidnight()
+    {
+        till().SetToday(Day.addDays(1));
+        ringUpTwo();
+        const Till::Settlement settled = till().Settle(QStringLiteral("20"));
+        QCOMPARE(settled.refusal, Till::Refusal::None);
+        const QString nextDay = DateText(Day.addDays(1));
+        QCOMPARE(settled.receipt.saleDate, nextDay);
+        QCOMPARE(
+            Db::Scalar(QStringLiteral("select group_concat(distinct day1) from data1")).toString(),
+            nextDay);
+        QCOMPARE(Db::Scalar(QStringLiteral("select day1 from data3")).toString(), nextDay);
+        till().SetToday(Day.addDays(-1));
+        QCOMPARE(till().SaleDate(), Day);
+    }
+
     void failedStepStoresNothing()
     {
         ringUpTwo();
