@@ -74,6 +74,8 @@ Till::Return Till::SettleReturn(const QString &number, const QList<ReturnLine> &
                                 const QTime &printTime)
 {
     Return result;
+    // One date for the return's lines, its summary and its receipt.
+    const QString day = DateText(SaleDate());
     // Read and checked inside the transaction that stores the return, so what was
     // returned meanwhile counts.
     Db::Transaction transaction;
@@ -141,7 +143,7 @@ Till::Return Till::SettleReturn(const QString &number, const QList<ReturnLine> &
                            "\"6\",\"7\",day1) select a,b,c,d,?,?,z,?,ID,\"1\",?,\"3\",\"4\",0,"
                            "?,?,? from data1 where ID=?"),
             {TrimControl(returnNumber), TrimControl(m_operator), note, -quantity, -amount,
-             -lineProfit, DateText(SaleDate()), id});
+             -lineProfit, day, id});
         refund += amount;
         profit += lineProfit;
         receipt.lines << ReceiptLine{sold.name, -quantity, -amount};
@@ -149,7 +151,7 @@ Till::Return Till::SettleReturn(const QString &number, const QList<ReturnLine> &
     refund = moneyOf(refund);
     receipt.saleNumber = returnNumber;
     receipt.cashier = m_operator;
-    receipt.saleDate = DateText(SaleDate());
+    receipt.saleDate = day;
     receipt.printTime = printTime;
     receipt.total = MoneyText(-refund);
     receipt.received = receipt.total;

@@ -308,7 +308,7 @@ Till::Settlement Till::Settle(const QString &cashText, const QTime &printTime)
         Db::Transaction transaction;
         receipt.lines =
             receiptLines(Db::Run(QStringLiteral("select a, \"2\", \"6\" from data order by id")));
-        ArchiveSale(number);
+        ArchiveSale(number, receipt.saleDate);
         WriteSaleSummary(number, receipt, AsShown(totals.profit));
         next = AdvanceSaleNumber(counter);
         ClearCart();
@@ -318,13 +318,14 @@ Till::Settlement Till::Settle(const QString &cashText, const QTime &printTime)
     return result;
 }
 
-void Till::ArchiveSale(const QString &saleNumber)
+void Till::ArchiveSale(const QString &saleNumber, const QString &saleDate)
 {
-    // Every line is archived under the number its summary row gets.
+    // Every line is archived under the number and the date its summary row gets, also when
+    // the sale was rung up before midnight and settled after.
     Db::Run(QStringLiteral("insert into data1 (a,b,c,d,h,i,z,\"1\",\"2\",\"3\",\"4\",\"5\","
                            "\"6\",\"7\",\"8\",day1) select a,b,c,d,?,i,z,\"1\",\"2\","
-                           "\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",day1 from data order by id"),
-            {TrimControl(saleNumber)});
+                           "\"3\",\"4\",\"5\",\"6\",\"7\",\"8\",? from data order by id"),
+            {TrimControl(saleNumber), saleDate});
 }
 
 void Till::WriteSaleSummary(const QString &saleNumber, const ReceiptData &sale, double profit)
@@ -339,7 +340,7 @@ void Till::WriteSaleSummary(const QString &saleNumber, const ReceiptData &sale, 
                    {QStringLiteral("5"), profit},
                    {QStringLiteral("6"), 0.0},
                    {QStringLiteral("7"), 0.0},
-                   {QStringLiteral("day1"), DateText(SaleDate())},
+                   {QStringLiteral("day1"), sale.saleDate},
                    {QStringLiteral("a"), TrimControl(saleNumber)},
                    {QStringLiteral("b"), TrimControl(m_operator)},
                    {QStringLiteral("z"),

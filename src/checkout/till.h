@@ -121,7 +121,7 @@ public:
     Settlement Settle(const QString &cashText, const QTime &printTime = QTime::currentTime());
     // The steps of Settle, run inside its transaction: the cart lines into the archive
     // under the sale's number, the summary row, and the next number and counter stored.
-    void ArchiveSale(const QString &saleNumber);
+    void ArchiveSale(const QString &saleNumber, const QString &saleDate);
     void WriteSaleSummary(const QString &saleNumber, const ReceiptData &sale, double profit);
     QPair<QString, qint64> AdvanceSaleNumber(qint64 counter);
     // The receipt of the last settled sale, from the archive; nothing when none is stored.
@@ -223,9 +223,9 @@ public:
     void SetSession(qint64 id) { m_session = id; }
     qint64 Session() const { return m_session; }
     QString Operator() const { return m_operator; }
-    // The day the main window was last shown. Sales are stored and printed under it, or
-    // under today once the calendar has passed it (a till left running past midnight), so
-    // a sale's date and the date in its number agree.
+    // The day the main window was last shown. A sale is stored and printed under it, or
+    // under today once the calendar has passed it: a till left running past midnight
+    // dates a sale by the day it is settled, its lines and its summary alike.
     void SetSaleDate(const QDate &date) { m_saleDate = date; }
     QDate SaleDate() const { return std::max(m_saleDate, today()); }
     // The clock's date used when a new sale number is made (tests set it).

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <QDateTime>
 #include <QHash>
 #include <QSqlError>
 #include <QSqlRecord>
@@ -129,7 +130,28 @@ namespace {
 // run aside sees the same values: numbers as numbers, bytes as a blob, the rest as text.
 int bindValue(sqlite3_stmt *statement, int index, const QVariant &value)
 {
-    if (value.isNull())
+    // A null text, blob or an invalid date or time is bound as null, as Qt binds it.
+    bool null = value.isNull();
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        null = null || value.toString().isNull();
+        break;
+    case QMetaType::QByteArray:
+        null = null || value.toByteArray().isNull();
+        break;
+    case QMetaType::QDate:
+        null = null || !value.toDate().isValid();
+        break;
+    case QMetaType::QTime:
+        null = null || !value.toTime().isValid();
+        break;
+    case QMetaType::QDateTime:
+        null = null || !value.toDateTime().isValid();
+        break;
+    default:
+        break;
+    }
+    if (null)
         return sqlite3_bind_null(statement, index);
     switch (value.typeId()) {
     case QMetaType::Bool:
@@ -190,7 +212,8 @@ QVariantList FirstRowAside(const QString &path, const QString &sql, const QVaria
     };
     if (rc != SQLITE_OK)
         throw fail();
-    // As long as the program's own connection waits for a lock.
+    // Waits for a lock as long as Qt's driver does by default; the work is aside, so the
+    // wait holds nobody up.
     sqlite3_busy_timeout(db, 5000);
     if (sqlite3_exec(db, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr) != SQLITE_OK)
         throw fail();

@@ -335,12 +335,13 @@ private slots:
         QCOMPARE(till().SaleNumber(), QStringLiteral("CJG1393000003 "));
     }
 
-    // A till left running past midnight stores and prints its sales under the new day; a
-    // clock set back keeps the day the window was shown.
+    // A till left running past midnight stores and prints its sales under the day they are
+    // settled; a clock set back keeps the day the window was shown.
     void saleDateFollowsTheCalendarPastMidnight()
     {
-        till().SetToday(Day.addDays(1));
+        // Rung up before midnight, settled after: the whole sale falls on the new day.
         ringUpTwo();
+        till().SetToday(Day.addDays(1));
         const Till::Settlement settled = till().Settle(QStringLiteral("20"));
         QCOMPARE(settled.refusal, Till::Refusal::None);
         const QString nextDay = DateText(Day.addDays(1));

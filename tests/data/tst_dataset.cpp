@@ -4,6 +4,7 @@
 #include "data/db.h"
 #include "data/dm.h"
 
+#include <QDateTime>
 #include <QSignalSpy>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -270,9 +271,11 @@ private slots:
     void workAsideSeesTheSameValues()
     {
         const QString path = m_dir->filePath(QStringLiteral("data.db"));
-        const QVariantList values = {
-            QStringLiteral("5'寸 𠀀"),     42,   qlonglong(1) << 40, 2.5, QVariant(),
-            QByteArray("\x01\x00\x02", 3), true, QDate(2026, 12, 11)};
+        const QVariantList values = {QStringLiteral("5'寸 𠀀"), 42, qlonglong(1) << 40, 2.5,
+                                     QVariant(), QByteArray("\x01\x00\x02", 3), true,
+                                     QDate(2026, 12, 11),
+                                     // Null texts and invalid dates are nulls on both.
+                                     QString(), QByteArray(), QDate(), QDateTime()};
         const QString sql = QStringLiteral("select typeof(x), x from (select ? as x)");
         for (const QVariant &value : values) {
             QSqlQuery here = Db::Run(sql, {value});
