@@ -56,32 +56,29 @@ void createIndex(const Indexed &indexed)
     const QString table = QString::fromUtf16(indexed.table);
     const QString index = QString::fromUtf16(indexed.index);
     const QString key = QString::fromUtf16(indexed.key);
-    QStringList quoted;
-    for (const QString &column : indexed.columns)
-        quoted << Db::Quote(column);
+    const QString columns = columnList(indexed, QString());
     // External content: the index holds the trigrams and row ids only, the texts stay in
     // the table. Without positions the index is a third of the size; the statement's own
     // LIKE checks the candidates anyway.
     Db::Run(QStringLiteral("CREATE VIRTUAL TABLE IF NOT EXISTS %1 USING fts5(%2, content='%3', "
                            "content_rowid='%4', tokenize='trigram', detail='none')")
-                .arg(index, quoted.join(QStringLiteral(", ")), table, key));
-    const QString insertNew = QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (new.%3, %4);")
-                                  .arg(index, quoted.join(QStringLiteral(", ")), key,
-                                       columnList(indexed, QStringLiteral("new.")));
+                .arg(index, columns, table, key));
+    const QString insertNew =
+        QStringLiteral("INSERT INTO %1 (rowid, %2) VALUES (new.%3, %4);")
+            .arg(index, columns, key, columnList(indexed, QStringLiteral("new.")));
     const QString deleteOld =
         QStringLiteral("INSERT INTO %1 (%1, rowid, %2) VALUES ('delete', old.%3, %4);")
-            .arg(index, quoted.join(QStringLiteral(", ")), key,
-                 columnList(indexed, QStringLiteral("old.")));
-    QStringList watched = quoted;
-    if (key != Db::RowIdColumn())
-        watched << Db::Quote(key);
+            .arg(index, columns, key, columnList(indexed, QStringLiteral("old.")));
+    // An update of the texts or of the row's key moves the row in the index.
+    const QString watched =
+        key == Db::RowIdColumn() ? columns : columns + QStringLiteral(", ") + Db::Quote(key);
     Db::Run(QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_insert AFTER INSERT ON %2 BEGIN %3 END")
                 .arg(index, table, insertNew));
     Db::Run(QStringLiteral("CREATE TRIGGER IF NOT EXISTS %1_delete AFTER DELETE ON %2 BEGIN %3 END")
                 .arg(index, table, deleteOld));
     Db::Run(QStringLiteral(
                 "CREATE TRIGGER IF NOT EXISTS %1_update AFTER UPDATE OF %2 ON %3 BEGIN %4 %5 END")
-                .arg(index, watched.join(QStringLiteral(", ")), table, deleteOld, insertNew));
+                .arg(index, watched, table, deleteOld, insertNew));
     Db::Run(QStringLiteral("INSERT INTO %1 (%1) VALUES ('rebuild')").arg(index));
 }
 

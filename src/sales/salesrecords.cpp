@@ -139,15 +139,13 @@ SqlStatement FilteredLines(const SalesFilter &filter)
         statement.sql += QStringLiteral(" and %1 like ? escape '\\'").arg(field);
         statement.params << ContainsPattern(text);
     }
-    if (filter.byDate) {
-        if (from.isValid()) {
-            statement.sql += QStringLiteral(" and day1 >= ?");
-            statement.params << DateText(from);
-        }
-        if (to.isValid()) {
-            statement.sql += QStringLiteral(" and day1 < ?");
-            statement.params << DateText(to.addDays(1));
-        }
+    if (from.isValid()) {
+        statement.sql += QStringLiteral(" and day1 >= ?");
+        statement.params << DateText(from);
+    }
+    if (to.isValid()) {
+        statement.sql += QStringLiteral(" and day1 < ?");
+        statement.params << DateText(to.addDays(1));
     }
     return statement;
 }
